@@ -1,0 +1,3 @@
+// placeholder until h7sample lands
+#include <cstdio>
+int main() { return 0; }
