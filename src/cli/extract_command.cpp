@@ -1,1 +1,136 @@
-// placeholder
+#include "cli/extract_command.h"
+
+#include <QElapsedTimer>
+#include <unistd.h>
+
+#include "cli/args.h"
+#include "common/numeric.h"
+#include "common/sjis.h"
+#include "extract/groups.h"
+#include "extract/itemnames.h"
+#include "extract/run.h"
+#include "items/item_search.h"
+#include "items/itemsets_check.h"
+#include "main/prefecture.h"
+#include "municipality/ranges_check.h"
+
+namespace h7::cli {
+
+namespace {
+
+void print(std::FILE* f, const QString& text) {
+  QByteArray utf8 = text.toUtf8();
+  std::fwrite(utf8.constData(), 1, std::size_t(utf8.size()), f);
+  std::fflush(f);
+}
+
+int listItems(const Options& o, const QString& namesFolder, std::FILE* out, std::FILE* err) {
+  const TabulationGroup& group = *tabulationGroup(o.group);
+  NameTable names;
+  if (auto failure = readNameFile(itemNamePath(namesFolder, group), names)) {
+    print(err, QStringLiteral("ERROR ") + *failure + QStringLiteral(" (") + itemNamePath(namesFolder, group) + QStringLiteral(")\n"));
+    return 1;
+  }
+  const QString key = searchKey(o.filter);
+  QString text;
+  for (int k = 1; k <= names.count; ++k) {
+    const QString name = sjis::decode(names.lines[std::size_t(k)]);
+    if (nameMatches(name, key)) text += QString::number(k + group.offset) + u'\t' + name + u'\n';
+  }
+  print(out, text);
+  return 0;
+}
+
+// A progress line on a terminal, at most ten times a second.
+class ProgressLine {
+ public:
+  ProgressLine(std::FILE* err, bool enabled) : err_(err), enabled_(enabled) { clock_.start(); }
+  void update(long long lines) {
+    if (!enabled_ || clock_.elapsed() < next_) return;
+    next_ = clock_.elapsed() + 100;
+    std::fprintf(err_, "\r読み込み行数 %lld", lines);
+    std::fflush(err_);
+    shown_ = true;
+  }
+  void finish() {
+    if (shown_) std::fputs("\r\033[K", err_);
+  }
+
+ private:
+  std::FILE* err_;
+  bool enabled_;
+  bool shown_ = false;
+  qint64 next_ = 0;
+  QElapsedTimer clock_;
+};
+
+}  // namespace
+
+int runCommand(const QStringList& args, const QString& programFolder, std::FILE* out, std::FILE* err) {
+  const Parsed parsed = parseArguments(args);
+  if (!parsed.options) {
+    print(err, parsed.error + QStringLiteral("\n'h7extract --help' で使い方を表示します。\n"));
+    return 2;
+  }
+  const Options& o = *parsed.options;
+  if (o.mode == Mode::Help) {
+    print(out, usage());
+    return 0;
+  }
+  if (o.mode == Mode::Version) {
+    print(out, QStringLiteral("h7extract " H7_VERSION "\n"));
+    return 0;
+  }
+  const QString namesFolder = o.names.isNull() ? programFolder : o.names;
+  if (o.mode == Mode::ListItems) return listItems(o, namesFolder, out, err);
+
+  RunInputs in;
+  in.inputFolder = o.input;
+  in.outputFile = o.output;
+  in.group = o.group;
+  in.numerify = o.numerify;
+  in.programFolder = namesFolder;
+  in.utf8 = o.utf8;
+
+  const PrefectureCheck pref = checkPrefecture(o.pref);
+  if (!pref.accepted) {
+    print(err, prefectureErrorMessage() + u'\n');
+    return 2;
+  }
+  in.prefecture = pref.text;
+
+  auto sets = parseItemSets(o.items);
+  if (!sets) {
+    print(err, QStringLiteral("--items の形式が正しくありません: ") + o.items + u'\n');
+    return 2;
+  }
+  const TabulationGroup& group = *tabulationGroup(o.group);
+  if (QString message = checkItemSets(*sets, {double(group.smallestItem), double(group.largestItem)});
+      !message.isEmpty()) {
+    print(err, message + u'\n');
+    return 2;
+  }
+  in.itemSets = std::move(*sets);
+
+  if (o.hasMunicipalities) {
+    auto ranges = parseMunicipalityRanges(o.municipalities);
+    if (!ranges) {
+      print(err, QStringLiteral("--municipalities の形式が正しくありません: ") + o.municipalities + u'\n');
+      return 2;
+    }
+    if (QString message = checkMunicipalityRanges(*ranges); !message.isEmpty()) {
+      print(err, message + u'\n');
+      return 2;
+    }
+    in.municipalityFilter = true;
+    in.municipalities = std::move(*ranges);
+  }
+
+  ProgressLine progress(err, !o.quiet && ::isatty(::fileno(err)));
+  const RunResult result = runExtraction(in, [&](long long lines) { progress.update(lines); });
+  progress.finish();
+  print(err, result.message + u'\n');
+  return result.end == RunEnd::Completed ? 0 : 1;
+}
+
+}  // namespace h7::cli

@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build, the tests and the demo need (only the missing ones).
+# Usage: scripts/deps.sh [build|test|run|bench]...
+set -euo pipefail
+
+packages=(build-essential cmake qt6-base-dev libgtest-dev)
+for want in "$@"; do
+  case "$want" in
+    build|test) ;;
+    run) packages+=(fonts-ipafont-gothic) ;;
+    gui) packages+=(fonts-ipafont-gothic xvfb xauth xdotool imagemagick) ;;
+    bench) packages+=(hyperfine mawk time libbenchmark-dev) ;;
+    *) echo "deps.sh: unknown set '$want'" >&2; exit 2 ;;
+  esac
+done
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo="sudo"
+echo "Installing: ${missing[*]}"
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, makes the synthetic sample and runs the main job:
+# an extraction of the sample prefecture with h7extract, then shows the first lines.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/deps.sh run
+bash scripts/build.sh
+sample=build/sample
+build/bin/h7sample --data --out "$sample" --pref 13 --group 1 --records 300 >/dev/null
+out="$sample/out.csv"
+build/bin/h7extract --input "$sample" --output "$out" --pref 13 --group 1 \
+  --items 1-10,101-141:10 --municipalities 101-105,201
+echo "---- $out (first 5 lines, shown as UTF-8)"
+head -n 5 "$out" | iconv -f CP932 -t UTF-8 | cut -c 1-160

@@ -1,0 +1,55 @@
+// Census data records by character position, and the lines of the output file.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace h7 {
+
+// Positions 16-17, 18-20, 21-26 and the item field of item position k at 51 + 10(k - 1).
+constexpr std::size_t kPrefecturePos = 16, kPrefectureLen = 2;
+constexpr std::size_t kMunicipalityPos = 18, kMunicipalityLen = 3;
+constexpr std::size_t kAreaPos = 21, kAreaLen = 6;
+constexpr std::size_t kFieldWidth = 10;
+constexpr std::size_t fieldPosition(int itemPosition) { return 41 + kFieldWidth * std::size_t(itemPosition); }  // itemPosition >= 0
+
+// The characters of one record line, addressed by 1-based character position. A
+// double-byte Shift-JIS character is one position; a line without lead bytes in the
+// part that is read takes the fast path where positions are byte offsets.
+class RecordView {
+ public:
+  // `lastPosition`: the last character position that will be asked for.
+  void reset(std::string_view line, std::size_t lastPosition);
+  // `count` characters from `position`; fewer (or none) where the line ends first.
+  std::string_view chars(std::size_t position, std::size_t count) const;
+
+ private:
+  std::string_view line_;
+  bool singleByte_ = true;
+  std::size_t chars_ = 0;              // characters indexed (slow path)
+  std::vector<std::size_t> offsets_;   // byte offset of each character, plus the end
+};
+
+// Bytes a line may need to be kept to hold `lastPosition` characters.
+constexpr std::size_t bytesToKeep(std::size_t lastPosition) { return 2 * lastPosition + 2; }
+
+// CSV pieces. Quoted text doubles inner quotation marks; a raw value is quoted only
+// when it holds a comma, a quotation mark or a line feed.
+void appendQuoted(std::string& out, std::string_view text);
+void appendRawValue(std::string& out, std::string_view field);
+// The numeric value of a field in canonical form; false when it does not fit a double.
+bool appendNumerified(std::string& out, std::string_view field);
+
+struct RecordLayout {
+  std::vector<int> positions;  // item positions of the output, in order (0..1400)
+  bool numerify = false;
+  std::size_t lastPosition = kAreaPos + kAreaLen - 1;  // last character position read
+};
+RecordLayout makeLayout(std::vector<int> positions, bool numerify);
+
+// The output line of one record, with CR LF; false when a numerified value overflows.
+bool appendRecordLine(std::string& out, const RecordView& record, const RecordLayout& layout);
+
+}  // namespace h7

@@ -1,0 +1,47 @@
+// The extraction run: census data file in, CSV out, with its three counters.
+#pragma once
+
+#include <QString>
+#include <functional>
+#include <vector>
+
+#include "extract/itemlist.h"
+#include "extract/municipality_filter.h"
+
+namespace h7 {
+
+struct RunInputs {
+  QString inputFolder;    // folder of the census data file
+  QString outputFile;     // path of the output file
+  QString prefecture;     // two characters, as the prefecture field holds them
+  int group = 1;          // tabulation group 1..3
+  bool numerify = false;  // numerified values instead of raw ones
+  QString programFolder;  // where the item-name files lie
+  std::vector<ItemSet> itemSets;  // in order; the run writes its substitutions back here
+  bool municipalityFilter = false;
+  std::vector<MunicipalityRange> municipalities;
+  bool utf8 = false;      // write UTF-8 instead of Shift-JIS
+};
+
+enum class RunEnd { Completed, NoItems, Failed };
+
+struct RunResult {
+  RunEnd end = RunEnd::Failed;
+  QString message;  // the completion message, or the "ERROR  ..." text to show
+  int KCNT = 0;        // lines read from the item-name file
+  long long ICNT = 0;  // lines read from the census data file
+  long long OCNT = 0;  // lines written, the header included
+};
+
+// Called with the count of lines read: 0 when reading starts, then after every line.
+using RunProgress = std::function<void(long long linesRead)>;
+
+// One whole run. The output file is replaced only when the run completes; after the
+// no-items message or a failure it is as it was, and no partial file is left.
+RunResult runExtraction(RunInputs& inputs, const RunProgress& progress = {});
+
+QString completionMessage(int KCNT, long long ICNT, long long OCNT);
+inline QString noItemsMessage() { return QStringLiteral("ERROR  出力項目の選択指定がされていません。"); }
+inline QString errorMessage(const QString& description) { return QStringLiteral("ERROR  ") + description; }
+
+}  // namespace h7
