@@ -45,6 +45,7 @@ double scan(const Text& t) {
   small.reserve(32);
   bool negative = false, any = false, point = false;
   long intDigits = 0;     // significant digits before the point
+  long leadingZeros = 0;  // zeros after the point before the first significant digit
   bool seenNonZero = false;
   if (i < n && (t[i] == u'+' || t[i] == u'-')) negative = (t[i++] == u'-');
   for (; i < n; ++i) {
@@ -54,6 +55,7 @@ double scan(const Text& t) {
       any = true;
       if (c != u'0') seenNonZero = true;
       if (!point && seenNonZero) ++intDigits;
+      if (point && !seenNonZero) ++leadingZeros;
       small.push_back(char(c));
     } else if (c == u'.' && !point) {
       point = true;
@@ -87,7 +89,7 @@ double scan(const Text& t) {
   auto r = std::from_chars(small.data(), small.data() + small.size(), v);
   if (r.ec == std::errc::result_out_of_range) {
     if (!seenNonZero) v = 0;
-    else if (intDigits + exponent > 0) v = std::numeric_limits<double>::infinity();
+    else if (intDigits - leadingZeros + exponent > 0) v = std::numeric_limits<double>::infinity();
     else v = 0;
   }
   return negative ? -v : v;
