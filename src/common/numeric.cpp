@@ -111,24 +111,26 @@ struct Utf16Text {
 double numericValue(std::string_view bytes) { return scan(ByteText{bytes}); }
 double numericValue(QStringView text) { return scan(Utf16Text{text}); }
 
-void appendCanonical(std::string& out, double value) {
+char* writeCanonical(char* out, double value) {
   if (value == 0) {  // also negative zero
-    out.push_back('0');
-    return;
+    *out++ = '0';
+    return out;
   }
-  if (std::fabs(value) < 1e15 && value == std::trunc(value)) {
-    char buf[24];
-    auto r = std::to_chars(buf, buf + sizeof buf, static_cast<long long>(value));
-    out.append(buf, r.ptr);
-    return;
-  }
+  if (std::fabs(value) < 1e15 && value == std::trunc(value))
+    return std::to_chars(out, out + kCanonicalMax, static_cast<long long>(value)).ptr;
   std::array<char, 40> buf{};
   auto r = std::to_chars(buf.data(), buf.data() + buf.size(), value, std::chars_format::general, 15);
   for (char* p = buf.data(); p != r.ptr; ++p) {
     char c = *p;
     if (c == '0' && p + 1 != r.ptr && p[1] == '.' && (p == buf.data() || p[-1] == '-')) continue;
-    out.push_back(c == 'e' ? 'E' : c);
+    *out++ = (c == 'e' ? 'E' : c);
   }
+  return out;
+}
+
+void appendCanonical(std::string& out, double value) {
+  char buf[kCanonicalMax];
+  out.append(buf, writeCanonical(buf, value));
 }
 
 std::string canonicalNumber(double value) {

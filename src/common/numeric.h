@@ -23,6 +23,8 @@ double numericValue(QStringView text);
 // blanks, no leading zero before the point (.5, -.25), exponents as 1E+15 and 1E-05;
 // negative zero prints 0.
 void appendCanonical(std::string& out, double value);
+constexpr std::size_t kCanonicalMax = 24;  // longest canonical text, e.g. -1.23456789012346E-308
+char* writeCanonical(char* out, double value);  // writes at most kCanonicalMax bytes
 std::string canonicalNumber(double value);
 
 // A number shown to people: the canonical form with one blank in front of a number

@@ -25,9 +25,16 @@ class RecordView {
   // `count` characters from `position`; fewer (or none) where the line ends first.
   std::string_view chars(std::size_t position, std::size_t count) const;
 
+  // Positions are byte offsets (no lead byte in the part that is read).
+  bool singleByte() const { return singleByte_; }
+  // The part that is read holds no comma, quotation mark or line feed: raw values go out as they are.
+  bool csvPlain() const { return csvPlain_; }
+  std::string_view line() const { return line_; }
+
  private:
   std::string_view line_;
   bool singleByte_ = true;
+  bool csvPlain_ = true;
   std::size_t chars_ = 0;              // characters indexed (slow path)
   std::vector<std::size_t> offsets_;   // byte offset of each character, plus the end
 };
@@ -44,6 +51,7 @@ bool appendNumerified(std::string& out, std::string_view field);
 
 struct RecordLayout {
   std::vector<int> positions;  // item positions of the output, in order (0..1400)
+  std::vector<std::size_t> offsets;  // byte offset of each field where positions are bytes
   bool numerify = false;
   std::size_t lastPosition = kAreaPos + kAreaLen - 1;  // last character position read
 };

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdint>
+
+#include "common/numeric.h"
 #include "extract/record.h"
 #include "support/testutil.h"
 
@@ -94,6 +98,41 @@ TEST(Record, RecordLineRawAndNumerified) {
   out.clear();
   ASSERT_TRUE(h7::appendRecordLine(out, r, h7::makeLayout({2, 3, 4}, true)));
   EXPECT_EQ(out, "\"13\",\"101\",\"000100\",12.5,0,0\r\n");
+
+  // The same record with double-byte characters in 27-50 and cut short: positions count characters.
+  const std::string wide = std::string(15, '0') + "13" + "101" + "000100" + sjis("中央区銀座５丁目") + std::string(16, ' ') +
+                           "      1234" + "     12.50" + "    X";
+  for (bool numerify : {false, true}) {
+    const auto layout = h7::makeLayout({1, 3, 4, 1}, numerify);
+    r.reset(wide, layout.lastPosition);
+    out.clear();
+    ASSERT_TRUE(h7::appendRecordLine(out, r, layout));
+    EXPECT_EQ(out, numerify ? "\"13\",\"101\",\"000100\",1234,0,0,1234\r\n"
+                            : "\"13\",\"101\",\"000100\",      1234,    X,,      1234\r\n");
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// The fast writers must give exactly what the general rule gives: canonical form of the
+// numeric value. Random fields over the characters that matter, from a fixed seed.
+TEST(Record, FastNumerifyAgreesWithTheGeneralRule) {
+  const std::string alphabet = " 0123456789.-+E0000009";
+  std::uint64_t state = 42;
+  auto next = [&] {
+    state = state * 6364136223846793005ULL + 1442695040888963407ULL;
+    return std::size_t(state >> 33);
+  };
+  for (int i = 0; i < 200000; ++i) {
+    std::string field(1 + next() % 10, ' ');
+    for (char& c : field)
+      if (next() % 3) c = alphabet[next() % alphabet.size()];
+    double v = h7::numericValue(field);
+    if (std::isinf(v)) continue;
+    ASSERT_EQ(numerified(field), h7::canonicalNumber(v)) << "field [" << field << "]";
+  }
 }
 
 }  // namespace
