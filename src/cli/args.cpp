@@ -3,6 +3,7 @@
 #include "common/halfwidth.h"
 #include "common/numeric.h"
 #include "items/itemsets_check.h"
+#include "main/prefecture.h"
 
 namespace h7::cli {
 
@@ -40,6 +41,25 @@ std::optional<std::vector<MunicipalityRange>> parseMunicipalityRanges(const QStr
     ranges.push_back({numericValue(first), numericValue(last)});
   }
   return ranges;
+}
+
+std::optional<QStringList> parsePrefectures(const QString& text) {
+  QStringList list;
+  for (const QString& part : text.split(u',')) {
+    auto [first, last] = splitRange(part.trimmed());
+    const PrefectureCheck from = checkPrefecture(first);
+    if (!from.accepted) return std::nullopt;
+    if (last.isNull()) {
+      list << from.text;
+      continue;
+    }
+    const PrefectureCheck to = checkPrefecture(last);
+    if (!to.accepted || from.text == u"TT" || to.text == u"TT") return std::nullopt;
+    const int a = int(numericValue(from.text)), b = int(numericValue(to.text));
+    if (a > b) return std::nullopt;
+    for (int n = a; n <= b; ++n) list << QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0'));
+  }
+  return list;
 }
 
 Parsed parseArguments(const QStringList& args) {
@@ -108,8 +128,9 @@ QString usage() {
       "                     e.g. --input /data/h7\n"
       "  --output FILE      CSV file to write; replaced only when the run completes\n"
       "                     e.g. --output tokyo.csv\n"
-      "  --pref NN          prefecture number 01-47 or TT (normalised like the screen field)\n"
-      "                     e.g. --pref 13   (5 becomes 05)\n"
+      "  --pref NN          prefecture number 01-47 or TT (normalised like the screen field),\n"
+      "                     or a list and ranges, or all: one output, prefectures in order\n"
+      "                     e.g. --pref 13   --pref 5 (05)   --pref 01-47   --pref 13,14   --pref all\n"
       "  --group 1|2|3      tabulation group: 1 = tables 004-013 (items 1-1361),\n"
       "                     2 = 014-017 (1362-2375), 3 = 018-020 (2376-3052)\n"
       "  --items SETS       item sets FIRST[-LAST][:INTERVAL], comma-separated, in output order;\n"

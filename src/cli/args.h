@@ -34,6 +34,12 @@ std::optional<std::vector<ItemSet>> parseItemSets(const QString& text);
 // "FIRST[-LAST],..." into municipality ranges, stored by the same rule as ranges 1-4.
 std::optional<std::vector<MunicipalityRange>> parseMunicipalityRanges(const QString& text);
 
+// "13", "01-47", "13,14,TT": each number checked and normalised like the prefecture
+// field, ranges expanded, in the order given; empty when one is rejected. "all" is
+// expanded by the caller, from the files of the input folder.
+std::optional<QStringList> parsePrefectures(const QString& text);
+inline bool isAllPrefectures(const QString& text) { return text.trimmed().compare(QLatin1String("all"), Qt::CaseInsensitive) == 0; }
+
 QString usage();
 
 }  // namespace h7::cli

@@ -1,5 +1,6 @@
 #include "cli/extract_command.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <unistd.h>
 
@@ -39,6 +40,21 @@ int listItems(const Options& o, const QString& namesFolder, std::FILE* out, std:
   }
   print(out, text);
   return 0;
+}
+
+// The prefectures of the group's census data files in a folder, in order.
+QStringList prefecturesFound(const QString& folder, const TabulationGroup& group) {
+  QStringList found;
+  const QString suffix = QLatin1String(group.dataSuffix);
+  for (const QString& name : QDir(folder).entryList(QDir::Files)) {
+    if (name.size() != 3 + 2 + suffix.size() || !name.startsWith(QLatin1String("H7S"), Qt::CaseInsensitive) ||
+        !name.endsWith(suffix, Qt::CaseInsensitive))
+      continue;
+    const QString pref = name.mid(3, 2).toUpper();
+    if (checkPrefecture(pref).accepted && !found.contains(pref)) found << pref;
+  }
+  found.sort();
+  return found;
 }
 
 // A progress line on a terminal, at most ten times a second.
@@ -92,12 +108,19 @@ int runCommand(const QStringList& args, const QString& programFolder, std::FILE*
   in.programFolder = namesFolder;
   in.utf8 = o.utf8;
 
-  const PrefectureCheck pref = checkPrefecture(o.pref);
-  if (!pref.accepted) {
+  if (isAllPrefectures(o.pref)) {
+    in.prefectures = prefecturesFound(o.input, *tabulationGroup(o.group));
+    if (in.prefectures.isEmpty()) {
+      print(err, QStringLiteral("ERROR  ファイルが見つかりません。 (") + o.input + QStringLiteral(": H7S??S") +
+                     QString::number(o.group) + QStringLiteral(".DAT)\n"));
+      return 1;
+    }
+  } else if (auto list = parsePrefectures(o.pref)) {
+    in.prefectures = *list;
+  } else {
     print(err, prefectureErrorMessage() + u'\n');
     return 2;
   }
-  in.prefecture = pref.text;
 
   auto sets = parseItemSets(o.items);
   if (!sets) {

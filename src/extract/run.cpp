@@ -1,9 +1,11 @@
 #include "extract/run.h"
 
 #include <QStringDecoder>
+#include <memory>
 #include <string>
 
 #include "common/numeric.h"
+#include "extract/chunks.h"
 #include "extract/fileio.h"
 #include "extract/groups.h"
 #include "extract/itemnames.h"
@@ -18,32 +20,21 @@ namespace {
 constexpr std::string_view kHeaderLabels =
     "\"\x8C\xA7\",\"\x8E\x73\x8B\xE6\x92\xAC\x91\xBA\",\"\x92\xAC\x92\x9A\xA5\x8E\x9A\x93\x99\"";
 
-constexpr std::size_t kFlushAt = std::size_t(1) << 20;
-
-// Output lines gathered in a large buffer and written in blocks, re-encoded on request.
+// Output lines written as they come, re-encoded to UTF-8 on request.
 class OutputSink {
  public:
-  OutputSink(OutputFile& file, bool utf8) : file_(file), utf8_(utf8) { buffer_.reserve(kFlushAt + 64 * 1024); }
-  std::string& buffer() { return buffer_; }
-  std::optional<QString> flushIfFull() { return buffer_.size() >= kFlushAt ? flush() : std::nullopt; }
-  std::optional<QString> flush() {
-    std::optional<QString> failure;
-    if (utf8_) {
-      QString text = decoder_.decode(QByteArrayView(buffer_.data(), qsizetype(buffer_.size())));
-      QByteArray utf8 = text.toUtf8();
-      failure = file_.write(utf8.constData(), std::size_t(utf8.size()));
-    } else {
-      failure = file_.write(buffer_.data(), buffer_.size());
-    }
-    buffer_.clear();
-    return failure;
+  OutputSink(OutputFile& file, bool utf8) : file_(file), utf8_(utf8) {}
+  std::optional<QString> write(const std::string& lines) {
+    if (!utf8_) return file_.write(lines.data(), lines.size());
+    QString text = decoder_.decode(QByteArrayView(lines.data(), qsizetype(lines.size())));
+    QByteArray utf8 = text.toUtf8();
+    return file_.write(utf8.constData(), std::size_t(utf8.size()));
   }
 
  private:
   OutputFile& file_;
   bool utf8_;
   QStringDecoder decoder_{"Shift_JIS"};
-  std::string buffer_;
 };
 
 RunResult failed(RunResult r, const QString& description) {
@@ -64,12 +55,18 @@ RunResult runExtraction(RunInputs& in, const RunProgress& progress) {
   const TabulationGroup* group = tabulationGroup(in.group);
   if (!group) return failed(r, QStringLiteral("集計区分が選択されていません。"));
 
-  const QString dataPath = resolveCaseInsensitive(censusDataPath(in.inputFolder, in.prefecture, *group));
-  InputFile data;
-  if (auto failure = data.open(dataPath)) return failed(r, *failure);
+  // Every census data file is opened before the output is touched.
+  std::vector<std::unique_ptr<InputFile>> data;
+  QStringList dataPaths;
+  for (const QString& prefecture : in.prefectures) {
+    dataPaths << resolveCaseInsensitive(censusDataPath(in.inputFolder, prefecture, *group));
+    data.push_back(std::make_unique<InputFile>());
+    if (auto failure = data.back()->open(dataPaths.back())) return failed(r, *failure);
+  }
 
   const QString namesPath = resolveCaseInsensitive(itemNamePath(in.programFolder, *group));
-  if (sameFile(in.outputFile, dataPath) || sameFile(in.outputFile, namesPath)) return failed(r, sameAsInput());
+  for (const QString& input : dataPaths + QStringList{namesPath})
+    if (sameFile(in.outputFile, input)) return failed(r, sameAsInput());
   OutputFile output;
   if (auto failure = output.open(in.outputFile)) return failed(r, *failure);
 
@@ -104,35 +101,45 @@ RunResult runExtraction(RunInputs& in, const RunProgress& progress) {
   if (!inTable) return failed(r, outOfRange());
 
   OutputSink sink(output, in.utf8);
-  std::string& out = sink.buffer();
-  out.append(kHeaderLabels);
+  std::string header(kHeaderLabels);
   for (int p : positions) {
-    out.push_back(',');
-    appendQuoted(out, names.lines[std::size_t(p)]);
+    header.push_back(',');
+    appendQuoted(header, names.lines[std::size_t(p)]);
   }
-  out.append("\r\n", 2);
-  if (auto failure = sink.flush()) return failed(r, *failure);
+  header.append("\r\n", 2);
+  if (auto failure = sink.write(header)) return failed(r, *failure);
 
   const RecordLayout layout = makeLayout(std::move(positions), in.numerify);
-  LineReader lines(data, bytesToKeep(layout.lastPosition));
-  RecordView record;
-  std::string_view line;
-  r.OCNT = 1;
-  while (lines.next(line)) {
-    ++r.ICNT;
-    if (progress) progress(r.ICNT);
-    record.reset(line, layout.lastPosition);
-    if (in.municipalityFilter) {
-      auto code = municipalityCode(record.chars(kMunicipalityPos, kMunicipalityLen));
-      if (!code) return failed(r, overflowDescription());
-      if (!acceptsMunicipality(in.municipalities, *code)) continue;
-    }
-    if (!appendRecordLine(out, record, layout)) return failed(r, overflowDescription());
-    ++r.OCNT;
-    if (auto failure = sink.flushIfFull()) return failed(r, *failure);
-  }
-  if (lines.error()) return failed(r, *lines.error());
-  if (auto failure = sink.flush()) return failed(r, *failure);
+  auto process = [&](Chunk& c) {
+    RecordView record;
+    forEachLine(c, [&](std::string_view line) {
+      ++c.lines;
+      record.reset(line, layout.lastPosition);
+      if (in.municipalityFilter) {
+        auto code = municipalityCode(record.chars(kMunicipalityPos, kMunicipalityLen));
+        if (!code) {
+          c.failure = overflowDescription();
+          return false;
+        }
+        if (!acceptsMunicipality(in.municipalities, *code)) return true;
+      }
+      if (!appendRecordLine(c.out, record, layout)) {
+        c.failure = overflowDescription();
+        return false;
+      }
+      ++c.kept;
+      return true;
+    });
+  };
+  std::vector<ByteSource*> sources;
+  for (auto& file : data) sources.push_back(file.get());
+  const int threads = in.threads < 0 ? defaultWorkerCount() : in.threads;
+  const PipelineResult records = runPipeline(
+      sources, bytesToKeep(layout.lastPosition), in.chunkBytes, threads, process,
+      [&](const Chunk& c) { return sink.write(c.out); }, progress);
+  r.ICNT = records.lines;
+  r.OCNT = 1 + records.kept;
+  if (records.failure) return failed(r, *records.failure);
   if (auto failure = output.commit()) return failed(r, *failure);
 
   r.end = RunEnd::Completed;

@@ -2,6 +2,8 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
+#include <cstddef>
 #include <functional>
 #include <vector>
 
@@ -13,7 +15,7 @@ namespace h7 {
 struct RunInputs {
   QString inputFolder;    // folder of the census data file
   QString outputFile;     // path of the output file
-  QString prefecture;     // two characters, as the prefecture field holds them
+  QStringList prefectures;  // two characters each, as the prefecture field holds them; in output order
   int group = 1;          // tabulation group 1..3
   bool numerify = false;  // numerified values instead of raw ones
   QString programFolder;  // where the item-name files lie
@@ -21,6 +23,8 @@ struct RunInputs {
   bool municipalityFilter = false;
   std::vector<MunicipalityRange> municipalities;
   bool utf8 = false;      // write UTF-8 instead of Shift-JIS
+  int threads = -1;       // worker threads for the records: -1 one per core, 0 none
+  std::size_t chunkBytes = std::size_t(1) << 20;  // records are handed out in pieces of this size
 };
 
 enum class RunEnd { Completed, NoItems, Failed };
@@ -33,7 +37,7 @@ struct RunResult {
   long long OCNT = 0;  // lines written, the header included
 };
 
-// Called with the count of lines read: 0 when reading starts, then after every line.
+// Called with the count of lines read: 0 when reading starts, then as records are done.
 using RunProgress = std::function<void(long long linesRead)>;
 
 // One whole run. The output file is replaced only when the run completes; after the

@@ -185,7 +185,7 @@ void Form1::runExtraction() {
   RunInputs in;
   in.inputFolder = Text1->text();
   in.outputFile = Text2->text();
-  in.prefecture = Text3->text();
+  in.prefectures = QStringList{Text3->text()};
   in.group = selectedGroup();
   in.numerify = !Option4->isChecked();
   in.programFolder = B_Path;

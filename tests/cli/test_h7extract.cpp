@@ -43,7 +43,7 @@ TEST_F(H7Extract, SameBytesAsTheCoreRun) {
     h7::RunInputs in;
     in.inputFolder = dir.path();
     in.outputFile = dir.file("core.csv");
-    in.prefecture = "13";
+    in.prefectures = QStringList{"13"};
     in.programFolder = H7_BIN_DIR;
     in.numerify = numerify;
     in.itemSets = {{1, 991, 10}, {5, 0, 0}, {3, 4, 0}};
@@ -125,6 +125,61 @@ TEST(ItemSetArguments, ParsedLikeTheScreenFields) {
       {"1:", std::nullopt},
   };
   for (const auto& c : cases) EXPECT_EQ(h7::cli::parseItemSets(c.text), c.sets) << c.text.toStdString();
+}
+
+}  // namespace
+
+namespace {
+
+TEST(PrefectureArguments, ListsAndRanges) {
+  const struct {
+    QString text;
+    std::optional<QStringList> list;
+  } cases[] = {
+      {"13", QStringList{"13"}},
+      {"5", QStringList{"05"}},
+      {QStringLiteral("１３"), QStringList{"13"}},
+      {"01-03,13", QStringList{"01", "02", "03", "13"}},
+      {"13,TT", QStringList{"13", "TT"}},
+      {"46-47", QStringList{"46", "47"}},
+      {"48", std::nullopt},
+      {"14-13", std::nullopt},
+      {"13,", std::nullopt},
+      {"TT-13", std::nullopt},
+  };
+  for (const auto& c : cases) EXPECT_EQ(h7::cli::parsePrefectures(c.text), c.list) << c.text.toStdString();
+}
+
+TEST_F(H7Extract, SeveralPrefecturesInOneOutput) {
+  ASSERT_EQ(run("h7sample", {"--data", "--out", dir.path(), "--pref", "14", "--group", "1", "--records", "40"}).status, 0);
+  auto extract = [&](const QString& pref, const QString& out) {
+    QStringList args = base("1-20");
+    args[args.indexOf("--pref") + 1] = pref;
+    args[args.indexOf("--output") + 1] = dir.file(out);
+    return run("h7extract", args);
+  };
+  ASSERT_EQ(extract("13", "13.csv").status, 0);
+  ASSERT_EQ(extract("14", "14.csv").status, 0);
+  const std::string only14 = dir.bytes("14.csv");
+  const std::string expected = dir.bytes("13.csv") + only14.substr(only14.find("\r\n") + 2);
+  for (const char* pref : {"13,14", "13-14", "all", "ALL"}) {
+    Ran r = extract(pref, "both.csv");
+    ASSERT_EQ(r.status, 0) << pref << r.err.toStdString();
+    EXPECT_TRUE(r.err.startsWith(QStringLiteral("正常終了  KCNT= 1361   ICNT=  160  ,OCNT=  161"))) << r.err.toStdString();
+    EXPECT_EQ(dir.bytes("both.csv"), expected) << pref;
+  }
+  dir.write("both.csv", "earlier");
+  Ran missing = extract("13-15", "both.csv");
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_TRUE(missing.err.startsWith(QStringLiteral("ERROR  ファイルが見つかりません。")));
+  EXPECT_EQ(dir.bytes("both.csv"), "earlier");
+
+  QStringList none = base("1");
+  none[none.indexOf("--pref") + 1] = "all";
+  none[none.indexOf("--group") + 1] = "2";
+  Ran empty = run("h7extract", none);
+  EXPECT_EQ(empty.status, 1);
+  EXPECT_TRUE(empty.err.startsWith(QStringLiteral("ERROR  ファイルが見つかりません。"))) << empty.err.toStdString();
 }
 
 }  // namespace

@@ -209,7 +209,7 @@ class Form1Test : public QObject {
     h7::RunInputs in;
     in.inputFolder = dir.path();
     in.outputFile = dir.file("core.csv");
-    in.prefecture = "13";
+    in.prefectures = QStringList{"13"};
     in.programFolder = H7_BIN_DIR;
     in.numerify = true;
     in.itemSets = {{1, 0, 0}, {100, 140, 20}};
