@@ -41,8 +41,7 @@ double scan(const Text& t) {
     if (k == u'O' || k == u'o') return hexOrOctal(t, i + 2, 8);
   }
   // Gather "-ddd.ddde-dd" without blanks, then convert once, correctly rounded.
-  std::string small;
-  small.reserve(32);
+  std::string small;  // short texts stay in the string's own storage
   bool negative = false, any = false, point = false;
   long intDigits = 0;     // significant digits before the point
   long leadingZeros = 0;  // zeros after the point before the first significant digit

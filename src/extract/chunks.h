@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "extract/bytebuffer.h"
 #include "extract/fileio.h"
 
 namespace h7 {
@@ -22,7 +23,7 @@ struct Chunk {
   std::size_t size = 0;
   bool afterCr = false;  // the previous chunk ended with CR: a LF at the front belongs to it
   // Filled by the processing function:
-  std::string out;
+  ByteBuffer out;
   long long lines = 0;  // lines read, the failing one included
   long long kept = 0;   // lines written
   std::optional<QString> failure;

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "extract/bytebuffer.h"
+
 namespace h7 {
 
 // Positions 16-17, 18-20, 21-26 and the item field of item position k at 51 + 10(k - 1).
@@ -44,10 +46,10 @@ constexpr std::size_t bytesToKeep(std::size_t lastPosition) { return 2 * lastPos
 
 // CSV pieces. Quoted text doubles inner quotation marks; a raw value is quoted only
 // when it holds a comma, a quotation mark or a line feed.
-void appendQuoted(std::string& out, std::string_view text);
-void appendRawValue(std::string& out, std::string_view field);
+void appendQuoted(ByteBuffer& out, std::string_view text);
+void appendRawValue(ByteBuffer& out, std::string_view field);
 // The numeric value of a field in canonical form; false when it does not fit a double.
-bool appendNumerified(std::string& out, std::string_view field);
+bool appendNumerified(ByteBuffer& out, std::string_view field);
 
 struct RecordLayout {
   std::vector<int> positions;  // item positions of the output, in order (0..1400)
@@ -58,6 +60,6 @@ struct RecordLayout {
 RecordLayout makeLayout(std::vector<int> positions, bool numerify);
 
 // The output line of one record, with CR LF; false when a numerified value overflows.
-bool appendRecordLine(std::string& out, const RecordView& record, const RecordLayout& layout);
+bool appendRecordLine(ByteBuffer& out, const RecordView& record, const RecordLayout& layout);
 
 }  // namespace h7

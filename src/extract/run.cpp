@@ -24,7 +24,7 @@ constexpr std::string_view kHeaderLabels =
 class OutputSink {
  public:
   OutputSink(OutputFile& file, bool utf8) : file_(file), utf8_(utf8) {}
-  std::optional<QString> write(const std::string& lines) {
+  std::optional<QString> write(const ByteBuffer& lines) {
     if (!utf8_) return file_.write(lines.data(), lines.size());
     QString text = decoder_.decode(QByteArrayView(lines.data(), qsizetype(lines.size())));
     QByteArray utf8 = text.toUtf8();
@@ -101,7 +101,8 @@ RunResult runExtraction(RunInputs& in, const RunProgress& progress) {
   if (!inTable) return failed(r, outOfRange());
 
   OutputSink sink(output, in.utf8);
-  std::string header(kHeaderLabels);
+  ByteBuffer header;
+  header.append(kHeaderLabels);
   for (int p : positions) {
     header.push_back(',');
     appendQuoted(header, names.lines[std::size_t(p)]);

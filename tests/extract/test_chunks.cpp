@@ -48,13 +48,14 @@ Lines chunked(const std::vector<std::string>& files, std::size_t keep, std::size
       pointers, keep, chunkBytes, threads,
       [&](h7::Chunk& c) {
         h7::forEachLine(c, [&](std::string_view line) {
-          c.out.append(line.substr(0, keep)).push_back('\0');
+          c.out.append(line.substr(0, keep));
+          c.out.push_back('\0');
           ++c.lines;
           return true;
         });
       },
       [&](const h7::Chunk& c) -> std::optional<QString> {
-        std::string_view all = c.out;
+        std::string_view all = c.out.view();
         for (std::size_t at; (at = all.find('\0')) != std::string_view::npos; all.remove_prefix(at + 1))
           lines.emplace_back(all.substr(0, at));
         return std::nullopt;

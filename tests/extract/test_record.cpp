@@ -12,9 +12,9 @@ using h7test::sjis;
 namespace {
 
 std::string numerified(std::string_view field) {
-  std::string out;
+  h7::ByteBuffer out;
   EXPECT_TRUE(h7::appendNumerified(out, field)) << field;
-  return out;
+  return std::string(out.view());
 }
 
 TEST(Record, PositionsCountCharactersNotBytes) {
@@ -62,7 +62,7 @@ TEST(Record, NumerifiedFieldsInCanonicalForm) {
       {sjis("　　　　秘匿"), "0"}, {"123456789012345678", "1.23456789012346E+17"},
   };
   for (const auto& c : cases) EXPECT_EQ(numerified(c.field), c.expected) << c.field;
-  std::string out;
+  h7::ByteBuffer out;
   EXPECT_FALSE(h7::appendNumerified(out, "    1E400"));
 }
 
@@ -77,11 +77,11 @@ TEST(Record, CsvQuotingOnlyWhereNeeded) {
       {sjis("秘匿"), sjis("秘匿"), std::string(1, '"') + sjis("秘匿") + "\""},
   };
   for (const auto& c : cases) {
-    std::string raw, quoted;
+    h7::ByteBuffer raw, quoted;
     h7::appendRawValue(raw, c.field);
     h7::appendQuoted(quoted, c.field);
-    EXPECT_EQ(raw, c.raw);
-    EXPECT_EQ(quoted, c.quoted);
+    EXPECT_EQ(raw.view(), c.raw);
+    EXPECT_EQ(quoted.view(), c.quoted);
   }
 }
 
@@ -91,13 +91,13 @@ TEST(Record, RecordLineRawAndNumerified) {
   h7::RecordView r;
   const auto raw = h7::makeLayout({1, 3, 1, 0}, false);
   r.reset(line, raw.lastPosition);
-  std::string out;
+  h7::ByteBuffer out;
   ASSERT_TRUE(h7::appendRecordLine(out, r, raw));
   // Item position 0 reads positions 41-50.
-  EXPECT_EQ(out, "\"13\",\"101\",\"000100\",      1234,         X,      1234,          \r\n");
+  EXPECT_EQ(out.view(), "\"13\",\"101\",\"000100\",      1234,         X,      1234,          \r\n");
   out.clear();
   ASSERT_TRUE(h7::appendRecordLine(out, r, h7::makeLayout({2, 3, 4}, true)));
-  EXPECT_EQ(out, "\"13\",\"101\",\"000100\",12.5,0,0\r\n");
+  EXPECT_EQ(out.view(), "\"13\",\"101\",\"000100\",12.5,0,0\r\n");
 
   // The same record with double-byte characters in 27-50 and cut short: positions count characters.
   const std::string wide = std::string(15, '0') + "13" + "101" + "000100" + sjis("中央区銀座５丁目") + std::string(16, ' ') +
@@ -107,7 +107,7 @@ TEST(Record, RecordLineRawAndNumerified) {
     r.reset(wide, layout.lastPosition);
     out.clear();
     ASSERT_TRUE(h7::appendRecordLine(out, r, layout));
-    EXPECT_EQ(out, numerify ? "\"13\",\"101\",\"000100\",1234,0,0,1234\r\n"
+    EXPECT_EQ(out.view(), numerify ? "\"13\",\"101\",\"000100\",1234,0,0,1234\r\n"
                             : "\"13\",\"101\",\"000100\",      1234,    X,,      1234\r\n");
   }
 }

@@ -1,0 +1,48 @@
+// A growable byte buffer for output lines. Unlike std::string it hands out room to
+// write into without filling it first: record lines reserve their worst case, write
+// through a pointer and keep what they used.
+#pragma once
+
+#include <cstddef>
+#include <cstring>
+#include <memory>
+#include <string_view>
+
+namespace h7 {
+
+class ByteBuffer {
+ public:
+  std::size_t size() const { return size_; }
+  const char* data() const { return data_.get(); }
+  std::string_view view() const { return {data_.get(), size_}; }
+  void clear() { size_ = 0; }
+
+  // Room for at least `n` more bytes at the end; write into it, then call commit.
+  char* room(std::size_t n) {
+    if (capacity_ - size_ < n) grow(size_ + n);
+    return data_.get() + size_;
+  }
+  void commit(const char* end) { size_ = std::size_t(end - data_.get()); }
+
+  void push_back(char c) { *room(1) = c, ++size_; }
+  void append(const char* p, std::size_t n) {
+    std::memcpy(room(n), p, n);
+    size_ += n;
+  }
+  void append(std::string_view s) { append(s.data(), s.size()); }
+
+ private:
+  void grow(std::size_t need) {
+    std::size_t cap = capacity_ ? capacity_ * 2 : 4096;
+    while (cap < need) cap *= 2;
+    std::unique_ptr<char[]> bigger(new char[cap]);
+    if (size_) std::memcpy(bigger.get(), data_.get(), size_);
+    data_ = std::move(bigger);
+    capacity_ = cap;
+  }
+
+  std::unique_ptr<char[]> data_;
+  std::size_t size_ = 0, capacity_ = 0;
+};
+
+}  // namespace h7
