@@ -106,4 +106,11 @@ QString widen(QStringView text) {
   return out;
 }
 
+QStringView trimBlanks(QStringView text) {
+  qsizetype from = 0, to = text.size();
+  while (from < to && text[from] == u' ') ++from;
+  while (to > from && text[to - 1] == u' ') --to;
+  return text.mid(from, to - from);
+}
+
 }  // namespace h7

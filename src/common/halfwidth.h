@@ -17,4 +17,7 @@ QString halfWidth(QStringView text);
 // becomes the one precomposed character). Everything else stays.
 QString widen(QStringView text);
 
+// The text without blanks (U+0020 only) at either end.
+QStringView trimBlanks(QStringView text);
+
 }  // namespace h7
