@@ -6,11 +6,9 @@
 
 #include "cli/args.h"
 #include "common/numeric.h"
-#include "common/sjis.h"
 #include "extract/groups.h"
-#include "extract/itemnames.h"
 #include "extract/run.h"
-#include "items/item_search.h"
+#include "items/item_list.h"
 #include "items/itemsets_check.h"
 #include "main/prefecture.h"
 #include "municipality/ranges_check.h"
@@ -26,18 +24,13 @@ void print(std::FILE* f, const QString& text) {
 }
 
 int listItems(const Options& o, const QString& namesFolder, std::FILE* out, std::FILE* err) {
-  const TabulationGroup& group = *tabulationGroup(o.group);
-  NameTable names;
-  if (auto failure = readNameFile(itemNamePath(namesFolder, group), names)) {
-    print(err, QStringLiteral("ERROR ") + *failure + QStringLiteral(" (") + itemNamePath(namesFolder, group) + QStringLiteral(")\n"));
+  const ItemList list = buildItemList(namesFolder, o.group, o.filter);
+  if (list.failure) {
+    print(err, itemListMessage(*list.failure) + QStringLiteral(" (") + namesFolder + QStringLiteral(")\n"));
     return 1;
   }
-  const QString key = searchKey(o.filter);
   QString text;
-  for (int k = 1; k <= names.count; ++k) {
-    const QString name = sjis::decode(names.lines[std::size_t(k)]);
-    if (nameMatches(name, key)) text += QString::number(k + group.offset) + u'\t' + name + u'\n';
-  }
+  for (const ItemListEntry& e : list.entries) text += QString::number(e.number) + u'\t' + e.name + u'\n';
   print(out, text);
   return 0;
 }

@@ -18,6 +18,9 @@ struct TabulationGroup {
 // The group of number 1..3, or nullptr for any other number (no group selected).
 const TabulationGroup* tabulationGroup(int number);
 
+// Description of the failure when no group is selected.
+inline QString noGroupSelected() { return QStringLiteral("集計区分が選択されていません。"); }
+
 // Census data file path: folder, a separator unless it ends in one, "H7S", the
 // prefecture text as the field holds it, the group's data suffix.
 QString censusDataPath(const QString& folder, const QString& prefecture, const TabulationGroup& g);

@@ -53,7 +53,7 @@ QString completionMessage(int KCNT, long long ICNT, long long OCNT) {
 RunResult runExtraction(RunInputs& in, const RunProgress& progress) {
   RunResult r;
   const TabulationGroup* group = tabulationGroup(in.group);
-  if (!group) return failed(r, QStringLiteral("集計区分が選択されていません。"));
+  if (!group) return failed(r, noGroupSelected());
 
   // Every census data file is opened before the output is touched.
   std::vector<std::unique_ptr<InputFile>> data;

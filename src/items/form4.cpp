@@ -1,9 +1,112 @@
 #include "items/form4.h"
 
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "common/messagebox.h"
 #include "common/screen_layout.h"
+#include "items/form5.h"
+#include "items/itemsets_check.h"
 #include "main/form1.h"
+
+using namespace h7;
+
+namespace {
+constexpr int kRowTops[5] = {1320, 1800, 2280, 2760, 3240};
+
+QLabel* label(QWidget* parent, const QString& caption) {
+  auto* l = new QLabel(caption, parent);
+  l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  l->setWordWrap(true);
+  return l;
+}
+
+QLineEdit* field(QWidget* parent, int maxLength, const QString& tooltip) {
+  auto* t = new QLineEdit(parent);
+  t->setMaxLength(maxLength);
+  t->setFont(proportionalGothic());
+  t->setToolTip(tooltip);
+  return t;
+}
+
+// A one-pixel horizontal line from x `left` to `right` (twips) drawn behind the fields.
+QFrame* line(QWidget* parent, const char* name, int left, int right, int y) {
+  auto* f = place(new QFrame(parent), name, left, y, right - left, kTwipsPerPixel);
+  f->setFrameShape(QFrame::HLine);
+  f->setFrameShadow(QFrame::Plain);
+  f->setLineWidth(1);
+  f->lower();
+  return f;
+}
+}  // namespace
 
 Form4::Form4(Form1* main) : main_(main) {
   setAttribute(Qt::WA_DeleteOnClose);
-  h7::setUpScreen(this, "Form4", QStringLiteral("選択項目指定画面"), 3924, 4344);
+  setUpScreen(this, "Form4", QStringLiteral("選択項目指定画面"), 3924, 4344);
+
+  const QString startTip = QStringLiteral("選択する項目番号。範囲指定の場合は開始項目番号を指定する。");
+  const QString endTip = QStringLiteral("範囲指定の場合には終了項目番号を指定する。範囲指定でない場合は空白のままでよい。");
+  const QString intervalTip = QStringLiteral("範囲指定でかつ１以外の間隔で選択する場合のみその数値を記入する");
+
+  // Created row by row (start, end, interval), which is also the focus order.
+  QLineEdit** texts[15] = {&Text1, &Text2,  &Text3,  &Text4,  &Text5,  &Text6,  &Text7, &Text8,
+                           &Text9, &Text10, &Text11, &Text12, &Text13, &Text14, &Text15};
+  QLabel** setLabels[5] = {&Label1, &Label2, &Label3, &Label4, &Label5};
+  QFrame** lines[10] = {&Line1, &Line2, &Line3, &Line4, &Line5, &Line6, &Line7, &Line8, &Line9, &Line10};
+  const QString setCaptions[5] = {QStringLiteral("１組"), QStringLiteral("２組"), QStringLiteral("３組"),
+                                  QStringLiteral("４組"), QStringLiteral("５組")};
+  for (int i = 0; i < 5; ++i) {
+    const int top = kRowTops[i];
+    const QByteArray n1 = "Text" + QByteArray::number(3 * i + 1), n2 = "Text" + QByteArray::number(3 * i + 2),
+                     n3 = "Text" + QByteArray::number(3 * i + 3);
+    *texts[3 * i] = place(field(this, 4, startTip), n1.constData(), 600, top, 972, 372);
+    *texts[3 * i + 1] = place(field(this, 4, endTip), n2.constData(), 1800, top, 852, 372);
+    *texts[3 * i + 2] = place(field(this, 2, intervalTip), n3.constData(), 3000, top, 492, 372);
+    const QByteArray l = "Label" + QByteArray::number(i + 1);
+    *setLabels[i] = place(label(this, setCaptions[i]), l.constData(), 120, top, 372, 252);
+    const QByteArray la = "Line" + QByteArray::number(2 * i + 1), lb = "Line" + QByteArray::number(2 * i + 2);
+    *lines[2 * i] = line(this, la.constData(), 1560, 1800, top + 240);
+    *lines[2 * i + 1] = line(this, lb.constData(), 2640, 3000, top + 240);
+  }
+  for (int i = 0; i < 15; ++i) fields_[std::size_t(i)] = *texts[i];
+
+  Command1 = place(new QPushButton(QStringLiteral("戻る"), this), "Command1", 2400, 3840, 1092, 372);
+  Command1->setToolTip(QStringLiteral("主画面へ戻ります"));
+  Label6 = place(label(this, QStringLiteral("選択出力する項目番号を開始欄に指定します。　終了番号の指定で範囲選択も可能です。")),
+                 "Label6", 120, 120, 3735, 495);
+  {
+    QPalette p = Label6->palette();
+    p.setColor(QPalette::WindowText, QColor(0, 0, 255));
+    Label6->setPalette(p);
+  }
+  Label7 = place(label(this, QStringLiteral("選択開始項目番号")), "Label7", 720, 840, 852, 372);
+  Label8 = place(label(this, QStringLiteral("選択終了項目番号")), "Label8", 1920, 840, 852, 372);
+  Label9 = place(label(this, QStringLiteral("選択間隔")), "Label9", 3000, 840, 492, 372);
+  Command2 = place(new QPushButton(QStringLiteral("一覧表の表示"), this), "Command2", 360, 3840, 1812, 372);
+  Command2->setToolTip(QStringLiteral("項目番号と項目名称の一覧表を表示します"));
+
+  // Focus: the fifteen fields row by row, then 戻る, then 一覧表の表示.
+  for (std::size_t i = 1; i < fields_.size(); ++i) setTabOrder(fields_[i - 1], fields_[i]);
+  setTabOrder(Text15, Command1);
+  setTabOrder(Command1, Command2);
+
+  connect(Command1, &QPushButton::clicked, this, &Form4::back);
+  connect(Command2, &QPushButton::clicked, this, [this] { main_->screen(main_->form5)->FillItemList(QString()); });
+}
+
+// The fields are converted and written back whatever the checks find; on success the
+// item list is hidden and the main screen comes to the front, this screen stays open.
+void Form4::back() {
+  std::array<QString, 15> texts;
+  for (std::size_t i = 0; i < texts.size(); ++i) texts[i] = fields_[i]->text();
+  const QString message = storeAndCheckItemSets(texts, main_->selectedGroup(), *main_);
+  for (std::size_t i = 0; i < texts.size(); ++i) fields_[i]->setText(texts[i]);
+  if (!message.isEmpty()) {
+    showMessage(this, message);
+    return;
+  }
+  if (main_->form5) main_->form5->hide();
+  main_->activate();
 }

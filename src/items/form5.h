@@ -1,15 +1,31 @@
-// Form5: 項目一覧表示 (a plain window until its screen is built).
+// Form5, the item list screen (項目一覧表示): the item numbers and names of the group
+// selected on the main screen, optionally narrowed by a search text.
 #pragma once
 
 #include <QWidget>
 
 class Form1;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTableWidget;
 
 class Form5 : public QWidget {
   Q_OBJECT
 
  public:
   explicit Form5(Form1* main);
+
+  // Reads the item-name file afresh and lists the items whose name contains the search
+  // key of `rawKey`, then shows the screen (or brings it to the front). On a failure the
+  // message is shown and the list and the screen's visibility stay as they were.
+  void FillItemList(const QString& rawKey);
+
+  QTableWidget* FGrid1;  // row 0 the heading, column 0 the item numbers, column 1 the names
+  QLabel* Label1;
+  QLineEdit* Text1;       // search text
+  QPushButton* Command1;  // 絞込み検索
+  QPushButton* Command2;  // 戻る
 
  private:
   Form1* main_;
