@@ -90,6 +90,8 @@ Parsed parseArguments(const QStringList& args) {
     else if (a == u"--municipalities") ok = (o.hasMunicipalities = value(o.municipalities));
     else if (a == u"--numerify") o.numerify = true;
     else if (a == u"--utf8") o.utf8 = true;
+    else if (a == u"--utf8-bom") o.utf8 = o.utf8Bom = true;
+    else if (a == u"--stats") o.stats = true;
     else if (a == u"--quiet") o.quiet = true;
     else if (a == u"--list-items") listItems = true;
     else if (a == u"--group") {
@@ -119,7 +121,8 @@ QString usage() {
   return QStringLiteral(
       "使い方 / Usage:\n"
       "  h7extract --input DIR --output FILE --pref NN --group 1|2|3 --items SETS\n"
-      "            [--municipalities RANGES] [--numerify] [--names DIR] [--utf8] [--quiet]\n"
+      "            [--municipalities RANGES] [--numerify] [--names DIR] [--utf8|--utf8-bom]\n"
+      "            [--stats] [--quiet]\n"
       "  h7extract --list-items [--filter KEY] --group 1|2|3 [--names DIR]\n"
       "\n"
       "Extracts items of a census data file (DIR/H7S<NN>S<group>.DAT) into a CSV file.\n"
@@ -144,6 +147,9 @@ QString usage() {
       "  --names DIR        folder of NAMEH7S1.CCC..NAMEH7S3.CCC (default: this program's folder)\n"
       "                     e.g. --names /opt/h7select\n"
       "  --utf8             write UTF-8 instead of Shift-JIS\n"
+      "  --utf8-bom         UTF-8 with a byte order mark first (for spreadsheet programs)\n"
+      "  --stats            after the run, per output item: how many values held no number\n"
+      "                     (numerified to 0: suppressed or blank data)\n"
       "  --quiet            no progress line\n"
       "  --list-items       print the item numbers and names of a group (number TAB name)\n"
       "  --filter KEY       with --list-items: only names containing KEY (half-width\n"

@@ -18,7 +18,7 @@ struct Options {
   QString input, output, pref, names, items, municipalities, filter;
   bool hasMunicipalities = false;
   int group = 0;
-  bool numerify = false, utf8 = false, quiet = false;
+  bool numerify = false, utf8 = false, utf8Bom = false, quiet = false, stats = false;
 };
 
 // Parses the arguments (program name excluded); on a usage error returns the message.

@@ -54,10 +54,13 @@ QStringList prefecturesFound(const QString& folder, const TabulationGroup& group
 class ProgressLine {
  public:
   ProgressLine(std::FILE* err, bool enabled) : err_(err), enabled_(enabled) { clock_.start(); }
-  void update(long long lines) {
-    if (!enabled_ || clock_.elapsed() < next_) return;
-    next_ = clock_.elapsed() + 100;
-    std::fprintf(err_, "\r読み込み行数 %lld", lines);
+  void update(const RunProgressInfo& p) {
+    const qint64 ms = clock_.elapsed();
+    if (!enabled_ || ms < next_) return;
+    next_ = ms + 100;
+    const double mbPerSecond = ms > 0 ? double(p.bytes) / 1e3 / double(ms) : 0;
+    const int percent = p.totalBytes > 0 ? int(100 * p.bytes / p.totalBytes) : 0;
+    std::fprintf(err_, "\r読み込み行数 %lld  %3d%%  %.1f MB/s\033[K", p.lines, percent, mbPerSecond);
     std::fflush(err_);
     shown_ = true;
   }
@@ -72,6 +75,18 @@ class ProgressLine {
   qint64 next_ = 0;
   QElapsedTimer clock_;
 };
+
+// Per output item with values that held no number: item number and count.
+QString statsReport(const RunResult& r, int offset) {
+  QString text = QStringLiteral("数値を含まず 0 とした値 (項目番号: 件数)\n");
+  long long total = 0;
+  for (std::size_t i = 0; i < r.noNumber.size(); ++i) {
+    if (r.noNumber[i] == 0) continue;
+    total += r.noNumber[i];
+    text += QStringLiteral("  %1: %2\n").arg(r.itemPositions[i] + offset).arg(r.noNumber[i]);
+  }
+  return text + QStringLiteral("  合計: %1\n").arg(total);
+}
 
 }  // namespace
 
@@ -100,6 +115,8 @@ int runCommand(const QStringList& args, const QString& programFolder, std::FILE*
   in.numerify = o.numerify;
   in.programFolder = namesFolder;
   in.utf8 = o.utf8;
+  in.utf8Bom = o.utf8Bom;
+  in.stats = o.stats;
 
   if (isAllPrefectures(o.pref)) {
     in.prefectures = prefecturesFound(o.input, *tabulationGroup(o.group));
@@ -143,9 +160,10 @@ int runCommand(const QStringList& args, const QString& programFolder, std::FILE*
   }
 
   ProgressLine progress(err, !o.quiet && ::isatty(::fileno(err)));
-  const RunResult result = runExtraction(in, [&](long long lines) { progress.update(lines); });
+  const RunResult result = runExtraction(in, [&](const RunProgressInfo& p) { progress.update(p); });
   progress.finish();
   print(err, result.message + u'\n');
+  if (o.stats && result.end == RunEnd::Completed) print(err, statsReport(result, group.offset));
   return result.end == RunEnd::Completed ? 0 : 1;
 }
 

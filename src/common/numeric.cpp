@@ -12,7 +12,7 @@ inline bool isBlank(char32_t c) { return c == u' ' || c == u'\t' || c == u'\n'; 
 inline bool isDigit(char32_t c) { return c >= u'0' && c <= u'9'; }
 
 template <class Text>
-double hexOrOctal(const Text& t, std::size_t i, unsigned base) {
+double hexOrOctal(const Text& t, std::size_t i, unsigned base, bool* sawDigit) {
   double v = 0;
   for (; i < t.size(); ++i) {
     char32_t c = t[i];
@@ -23,6 +23,7 @@ double hexOrOctal(const Text& t, std::size_t i, unsigned base) {
     else if (c >= u'A' && c <= u'F') d = c - u'A' + 10;
     else break;
     if (d >= base) break;
+    if (sawDigit) *sawDigit = true;
     v = v * base + d;
   }
   return v;
@@ -31,14 +32,14 @@ double hexOrOctal(const Text& t, std::size_t i, unsigned base) {
 // One scanner for bytes and UTF-16: only ASCII characters take part in a number, and
 // neither a Shift-JIS lead byte nor any non-ASCII code unit is a blank, so both stop.
 template <class Text>
-double scan(const Text& t) {
+double scan(const Text& t, bool* sawDigit = nullptr) {
   const std::size_t n = t.size();
   std::size_t i = 0;
   while (i < n && isBlank(t[i])) ++i;
   if (i + 1 < n && t[i] == u'&') {
     char32_t k = t[i + 1];
-    if (k == u'H' || k == u'h') return hexOrOctal(t, i + 2, 16);
-    if (k == u'O' || k == u'o') return hexOrOctal(t, i + 2, 8);
+    if (k == u'H' || k == u'h') return hexOrOctal(t, i + 2, 16, sawDigit);
+    if (k == u'O' || k == u'o') return hexOrOctal(t, i + 2, 8, sawDigit);
   }
   // Gather "-ddd.ddde-dd" without blanks, then convert once, correctly rounded.
   std::string small;  // short texts stay in the string's own storage
@@ -64,6 +65,7 @@ double scan(const Text& t) {
     }
   }
   if (!any) return 0.0;
+  if (sawDigit) *sawDigit = true;
   long exponent = 0;
   if (i < n && (t[i] == u'E' || t[i] == u'e' || t[i] == u'D' || t[i] == u'd')) {
     std::size_t j = i + 1;
@@ -109,6 +111,12 @@ struct Utf16Text {
 
 double numericValue(std::string_view bytes) { return scan(ByteText{bytes}); }
 double numericValue(QStringView text) { return scan(Utf16Text{text}); }
+
+bool holdsNumber(std::string_view bytes) {
+  bool sawDigit = false;
+  scan(ByteText{bytes}, &sawDigit);
+  return sawDigit;
+}
 
 char* writeCanonical(char* out, double value) {
   if (value == 0) {  // also negative zero

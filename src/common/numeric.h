@@ -19,6 +19,9 @@ namespace h7 {
 double numericValue(std::string_view bytes);
 double numericValue(QStringView text);
 
+// True when the rule reads at least one digit from the text (a text without one reads as 0).
+bool holdsNumber(std::string_view bytes);
+
 // The canonical number form: shortest form with at most 15 significant digits, no
 // blanks, no leading zero before the point (.5, -.25), exponents as 1E+15 and 1E-05;
 // negative zero prints 0.

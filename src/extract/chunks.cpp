@@ -22,11 +22,14 @@ bool ChunkSplitter::fill(std::vector<char>& buf, std::size_t& n) {
     }
     if (r == 0) eof_ = true;
     n += std::size_t(r);
+    read_ += r;
   }
   return true;
 }
 
 bool ChunkSplitter::next(Chunk& c) {
+  const long long before = read_ - (long long)carry_.size();
+  auto covered = [&] { c.inputBytes = read_ - (long long)carry_.size() - before; };
   c.bytes.resize(chunkBytes_);
   c.afterCr = !first_;
   std::size_t n = std::min(carry_.size(), c.bytes.size());
@@ -47,10 +50,12 @@ bool ChunkSplitter::next(Chunk& c) {
   if (lastCr) {
     c.size = std::size_t(lastCr - base) + 1;
     carry_.assign(base + c.size, base + n);
+    covered();
     return true;
   }
   if (eof_) {  // the last line, without a line end
     c.size = n;
+    covered();
     return true;
   }
   // One line fills the chunk: keep its head (behind the LF of the last line end), skip to its end.
@@ -62,11 +67,13 @@ bool ChunkSplitter::next(Chunk& c) {
     if (!fill(scratch, got)) return false;
     if (got == 0) {
       --c.size;  // the line ends with the file
+      covered();
       return true;
     }
     if (const void* cr = std::memchr(scratch.data(), '\r', got)) {
       const char* after = static_cast<const char*>(cr) + 1;
       carry_.assign(after, static_cast<const char*>(scratch.data() + got));
+      covered();
       return true;
     }
   }
@@ -144,7 +151,7 @@ class Workers {
 PipelineResult runPipeline(const std::vector<ByteSource*>& sources, std::size_t keep, std::size_t chunkBytes,
                            int threads, const std::function<void(Chunk&)>& process,
                            const std::function<std::optional<QString>(const Chunk&)>& collect,
-                           const std::function<void(long long)>& progress) {
+                           const std::function<void(long long lines, long long bytes)>& progress) {
   PipelineResult result;
   const std::size_t maxInFlight = threads > 0 ? std::size_t(threads) * 3 : 1;
   std::deque<std::unique_ptr<Job>> inFlight, spare;
@@ -180,6 +187,7 @@ PipelineResult runPipeline(const std::vector<ByteSource*>& sources, std::size_t 
       job->chunk.out.clear();
       job->chunk.lines = job->chunk.kept = 0;
       job->chunk.failure.reset();
+      std::fill(job->chunk.tally.begin(), job->chunk.tally.end(), 0);
       if (!nextChunk(job->chunk)) {
         inputDone = true;
         break;
@@ -196,13 +204,14 @@ PipelineResult runPipeline(const std::vector<ByteSource*>& sources, std::size_t 
     if (workers) workers->wait(front);
     result.lines += front->chunk.lines;
     result.kept += front->chunk.kept;
+    result.bytes += front->chunk.inputBytes;
     std::optional<QString> failure = collect(front->chunk);
     if (!failure) failure = front->chunk.failure;
     if (failure) {
       result.failure = failure;
       return result;  // the workers finish what they hold and stop
     }
-    if (progress) progress(result.lines);
+    if (progress) progress(result.lines, result.bytes);
     spare.push_back(std::move(inFlight.front()));
     inFlight.pop_front();
   }

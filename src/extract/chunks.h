@@ -22,11 +22,13 @@ struct Chunk {
   std::vector<char> bytes;
   std::size_t size = 0;
   bool afterCr = false;  // the previous chunk ended with CR: a LF at the front belongs to it
+  long long inputBytes = 0;  // bytes of the file this chunk covers, skipped ones included
   // Filled by the processing function:
   ByteBuffer out;
   long long lines = 0;  // lines read, the failing one included
   long long kept = 0;   // lines written
   std::optional<QString> failure;
+  std::vector<long long> tally;  // free for the processing function's own counts
 };
 
 // Calls `line` for each line of the chunk (without its end), in order, until it returns false.
@@ -48,23 +50,24 @@ class ChunkSplitter {
   ByteSource& source_;
   std::size_t keep_, chunkBytes_;
   std::vector<char> carry_;
+  long long read_ = 0;  // bytes read from the source so far
   bool eof_ = false, first_ = true;
   std::optional<QString> error_;
 };
 
 struct PipelineResult {
-  long long lines = 0, kept = 0;
+  long long lines = 0, kept = 0, bytes = 0;
   std::optional<QString> failure;
 };
 
 // Runs every chunk of the sources through `process` on `threads` workers (0: on the
 // calling thread), and hands the chunks to `collect` in order on the calling thread.
 // `collect` returns a failure to stop; a chunk's own failure stops after it is collected.
-// `progress` gets the count of lines read after each collected chunk.
+// `progress` gets the counts of lines and bytes read after each collected chunk.
 PipelineResult runPipeline(const std::vector<ByteSource*>& sources, std::size_t keep, std::size_t chunkBytes,
                            int threads, const std::function<void(Chunk&)>& process,
                            const std::function<std::optional<QString>(const Chunk&)>& collect,
-                           const std::function<void(long long)>& progress);
+                           const std::function<void(long long lines, long long bytes)>& progress);
 
 // The worker count for this machine: one per core beyond the first, at least one.
 int defaultWorkerCount();

@@ -24,6 +24,7 @@ constexpr std::string_view kHeaderLabels =
 class OutputSink {
  public:
   OutputSink(OutputFile& file, bool utf8) : file_(file), utf8_(utf8) {}
+  std::optional<QString> writeByteOrderMark() { return file_.write("\xEF\xBB\xBF", 3); }
   std::optional<QString> write(const ByteBuffer& lines) {
     if (!utf8_) return file_.write(lines.data(), lines.size());
     QString text = decoder_.decode(QByteArrayView(lines.data(), qsizetype(lines.size())));
@@ -36,6 +37,13 @@ class OutputSink {
   bool utf8_;
   QStringDecoder decoder_{"Shift_JIS"};
 };
+
+// Per output item, the values of a kept record that hold no number (numerified to 0).
+void countValuesWithoutNumber(Chunk& c, const RecordView& record, const RecordLayout& layout) {
+  c.tally.resize(layout.positions.size());
+  for (std::size_t i = 0; i < layout.positions.size(); ++i)
+    if (!holdsNumber(record.chars(fieldPosition(layout.positions[i]), kFieldWidth))) ++c.tally[i];
+}
 
 RunResult failed(RunResult r, const QString& description) {
   r.end = RunEnd::Failed;
@@ -75,7 +83,9 @@ RunResult runExtraction(RunInputs& in, const RunProgress& progress) {
 
   for (ItemSet& s : in.itemSets)
     if (s.interval == 0) s.interval = 1;
-  if (progress) progress(0);
+  RunProgressInfo info;
+  for (const auto& file : data) info.totalBytes += file->size();
+  if (progress) progress(info);
 
   NameTable names;
   {
@@ -101,6 +111,8 @@ RunResult runExtraction(RunInputs& in, const RunProgress& progress) {
   if (!inTable) return failed(r, outOfRange());
 
   OutputSink sink(output, in.utf8);
+  if (in.utf8 && in.utf8Bom)
+    if (auto failure = sink.writeByteOrderMark()) return failed(r, *failure);
   ByteBuffer header;
   header.append(kHeaderLabels);
   for (int p : positions) {
@@ -110,6 +122,7 @@ RunResult runExtraction(RunInputs& in, const RunProgress& progress) {
   header.append("\r\n", 2);
   if (auto failure = sink.write(header)) return failed(r, *failure);
 
+  r.itemPositions = positions;
   const RecordLayout layout = makeLayout(std::move(positions), in.numerify);
   auto process = [&](Chunk& c) {
     RecordView record;
@@ -129,15 +142,25 @@ RunResult runExtraction(RunInputs& in, const RunProgress& progress) {
         return false;
       }
       ++c.kept;
+      if (in.stats) countValuesWithoutNumber(c, record, layout);
       return true;
     });
   };
   std::vector<ByteSource*> sources;
   for (auto& file : data) sources.push_back(file.get());
   const int threads = in.threads < 0 ? defaultWorkerCount() : in.threads;
-  const PipelineResult records = runPipeline(
-      sources, bytesToKeep(layout.lastPosition), in.chunkBytes, threads, process,
-      [&](const Chunk& c) { return sink.write(c.out); }, progress);
+  if (in.stats) r.noNumber.assign(layout.positions.size(), 0);
+  auto collect = [&](const Chunk& c) {
+    for (std::size_t i = 0; i < c.tally.size() && i < r.noNumber.size(); ++i) r.noNumber[i] += c.tally[i];
+    return sink.write(c.out);
+  };
+  auto chunkProgress = [&](long long lines, long long bytes) {
+    info.lines = lines;
+    info.bytes = bytes;
+    if (progress) progress(info);
+  };
+  const PipelineResult records = runPipeline(sources, bytesToKeep(layout.lastPosition), in.chunkBytes, threads,
+                                             process, collect, chunkProgress);
   r.ICNT = records.lines;
   r.OCNT = 1 + records.kept;
   if (records.failure) return failed(r, *records.failure);

@@ -23,6 +23,8 @@ struct RunInputs {
   bool municipalityFilter = false;
   std::vector<MunicipalityRange> municipalities;
   bool utf8 = false;      // write UTF-8 instead of Shift-JIS
+  bool utf8Bom = false;   // with utf8: a byte order mark first, for spreadsheet programs
+  bool stats = false;     // count, per output item, the values that hold no number
   int threads = -1;       // worker threads for the records: -1 one per core, 0 none
   std::size_t chunkBytes = std::size_t(1) << 20;  // records are handed out in pieces of this size
 };
@@ -35,10 +37,17 @@ struct RunResult {
   int KCNT = 0;        // lines read from the item-name file
   long long ICNT = 0;  // lines read from the census data file
   long long OCNT = 0;  // lines written, the header included
+  std::vector<int> itemPositions;   // the output items, in order
+  std::vector<long long> noNumber;  // with stats: per output item, values holding no number
 };
 
-// Called with the count of lines read: 0 when reading starts, then as records are done.
-using RunProgress = std::function<void(long long linesRead)>;
+// Called when reading starts (all 0), then as records are done.
+struct RunProgressInfo {
+  long long lines = 0;       // lines read
+  long long bytes = 0;       // bytes of the census data files read
+  long long totalBytes = 0;  // their size
+};
+using RunProgress = std::function<void(const RunProgressInfo&)>;
 
 // One whole run. The output file is replaced only when the run completes; after the
 // no-items message or a failure it is as it was, and no partial file is left.

@@ -198,7 +198,8 @@ void Form1::runExtraction() {
   QElapsedTimer clock;
   clock.start();
   qint64 lastRepaint = 0;
-  auto progress = [&](long long lines) {
+  auto progress = [&](const RunProgressInfo& info) {
+    const long long lines = info.lines;
     if (lines == 0) {
       ProgressBar1->setValue(0);
       ProgressBar1->show();

@@ -183,3 +183,19 @@ TEST_F(H7Extract, SeveralPrefecturesInOneOutput) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(H7Extract, StatsAndByteOrderMark) {
+  Ran r = run("h7extract", base("1-50") << "--numerify" << "--stats" << "--utf8-bom");
+  ASSERT_EQ(r.status, 0) << r.err.toStdString();
+  const QStringList lines = r.err.split('\n', Qt::SkipEmptyParts);
+  ASSERT_GE(lines.size(), 3);
+  EXPECT_TRUE(lines[0].startsWith(QStringLiteral("正常終了")));
+  EXPECT_EQ(lines[1], QStringLiteral("数値を含まず 0 とした値 (項目番号: 件数)"));
+  EXPECT_TRUE(lines.last().startsWith(QStringLiteral("  合計: ")));
+  const std::string out = dir.bytes("out.csv");
+  EXPECT_EQ(out.substr(0, 8), "\xEF\xBB\xBF\"県\"");
+}
+
+}  // namespace
