@@ -26,7 +26,7 @@ void print(std::FILE* f, const QString& text) {
 int listItems(const Options& o, const QString& namesFolder, std::FILE* out, std::FILE* err) {
   const ItemList list = buildItemList(namesFolder, o.group, o.filter);
   if (list.failure) {
-    print(err, itemListMessage(*list.failure) + QStringLiteral(" (") + namesFolder + QStringLiteral(")\n"));
+    print(err, itemListMessage(*list.failure) + u'\n');
     return 1;
   }
   QString text;

@@ -26,6 +26,7 @@ class ByteBuffer {
 
   void push_back(char c) { *room(1) = c, ++size_; }
   void append(const char* p, std::size_t n) {
+    if (n == 0) return;  // an empty view may hold no pointer at all
     std::memcpy(room(n), p, n);
     size_ += n;
   }

@@ -46,6 +46,10 @@ QString describeErrno(int error, bool writing) {
   }
 }
 
+QString withPath(const QString& description, const QString& path) {
+  return path.isEmpty() ? description : description + QStringLiteral(" (") + QDir::toNativeSeparators(path) + u')';
+}
+
 QString resolveCaseInsensitive(const QString& path) {
   QFileInfo info(path);
   if (info.exists()) return path;

@@ -18,6 +18,10 @@ inline QString badPathName() { return QStringLiteral("パス名が無効です�
 inline QString outOfRange() { return QStringLiteral("インデックスが有効範囲にありません。"); }
 inline QString sameAsInput() { return QStringLiteral("出力ファイルが入力ファイルと同じです"); }
 
+// A failure description followed by the path it concerns, so that the user sees which
+// folder was looked in: "ファイルが見つかりません。 (/usr/lib/h7select/NAMEH7S1.CCC)".
+QString withPath(const QString& description, const QString& path);
+
 // The path itself when it exists; otherwise the one entry of its folder whose name
 // matches ignoring case (files copied from CD-ROM images are often lower-case).
 QString resolveCaseInsensitive(const QString& path);

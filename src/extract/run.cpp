@@ -79,7 +79,7 @@ RunResult runExtraction(RunInputs& in, const RunProgress& progress) {
   if (auto failure = output.open(in.outputFile)) return failed(r, *failure);
 
   InputFile namesFile;
-  if (auto failure = namesFile.open(namesPath)) return failed(r, *failure);
+  if (auto failure = namesFile.open(namesPath)) return failed(r, withPath(*failure, namesPath));
 
   for (ItemSet& s : in.itemSets)
     if (s.interval == 0) s.interval = 1;
@@ -92,7 +92,7 @@ RunResult runExtraction(RunInputs& in, const RunProgress& progress) {
     LineReader nameLines(namesFile, LineReader::kKeepAll, 64 * 1024);
     auto failure = readNameTable(nameLines, names);
     r.KCNT = names.count;
-    if (failure) return failed(r, *failure);
+    if (failure) return failed(r, withPath(*failure, namesPath));
   }
   namesFile.close();
 

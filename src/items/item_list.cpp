@@ -1,6 +1,7 @@
 #include "items/item_list.h"
 
 #include "common/sjis.h"
+#include "extract/fileio.h"
 #include "extract/groups.h"
 #include "extract/itemnames.h"
 #include "items/item_search.h"
@@ -18,8 +19,9 @@ ItemList buildItemList(const QString& programFolder, int group, QStringView rawK
     return list;
   }
   NameTable names;
-  if (auto failure = readNameFile(itemNamePath(programFolder, *g), names)) {
-    list.failure = std::move(failure);
+  const QString path = itemNamePath(programFolder, *g);
+  if (auto failure = readNameFile(path, names)) {
+    list.failure = withPath(*failure, path);
     return list;
   }
   const QString key = searchKey(rawKey);

@@ -1,9 +1,87 @@
 #include "municipality/form6.h"
 
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "common/messagebox.h"
 #include "common/screen_layout.h"
 #include "main/form1.h"
+#include "municipality/ranges_check.h"
+
+using namespace h7;
+
+namespace {
+constexpr int kRowTops[5] = {1680, 2160, 2640, 3120, 3600};
+
+QLabel* topLeftLabel(const QString& caption, QWidget* parent) {
+  auto* label = new QLabel(caption, parent);
+  label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  label->setWordWrap(true);
+  return label;
+}
+}  // namespace
 
 Form6::Form6(Form1* main) : main_(main) {
   setAttribute(Qt::WA_DeleteOnClose);
-  h7::setUpScreen(this, "Form6", QStringLiteral("市区町村選択指定画面"), 3228, 4680);
+  setUpScreen(this, "Form6", QStringLiteral("市区町村選択指定画面"), 3228, 4680);
+
+  Label6 = place(topLeftLabel(QStringLiteral("　特定の市区町村を選択する場合に市区町村コード（３桁）を指定します。　　"
+                                             "範囲での指定も可能です。　　　　　　　"
+                                             "指定をしないとすべての市区町村が選択されます。"),
+                              this),
+                 "Label6", 120, 120, 2895, 975);
+  {
+    QPalette p = Label6->palette();
+    p.setColor(QPalette::WindowText, QColor(0, 0, 192));
+    Label6->setPalette(p);
+  }
+  place(topLeftLabel(QStringLiteral("選択開始市区町村番号"), this), "Label7", 600, 1200, 1095, 375);
+  place(topLeftLabel(QStringLiteral("選択終了市区町村番号"), this), "Label8", 1920, 1200, 1095, 375);
+
+  const QString startTip = QStringLiteral("選択する地区町村番号を入力する。範囲指定の場合は範囲の開始番号。");
+  const QString endTip =
+      QStringLiteral("範囲しての場合のみ範囲の終了番号を入力する。範囲指定ではない場合は空白のままとする。");
+  const QString sets[5] = {QStringLiteral("１組"), QStringLiteral("２組"), QStringLiteral("３組"),
+                           QStringLiteral("４組"), QStringLiteral("５組")};
+  for (int i = 0; i < 5; ++i) {
+    const int top = kRowTops[i];
+    const QByteArray label = "Label" + QByteArray::number(i + 1);
+    const QByteArray line = "Line" + QByteArray::number(i + 1);
+    const QByteArray start = "Text" + QByteArray::number(2 * i + 1);
+    const QByteArray end = "Text" + QByteArray::number(2 * i + 2);
+    place(topLeftLabel(sets[i], this), label.constData(), 120, top, 375, i == 0 ? 255 : 375);
+    // The line joins the start field to the end field, under both.
+    auto* joiner = place(new QFrame(this), line.constData(), 1680, top + 240, 240, kTwipsPerPixel);
+    joiner->setFrameStyle(QFrame::HLine | QFrame::Plain);
+    Text[2 * i] = place(new QLineEdit(this), start.constData(), 600, top, 1092, 372);
+    Text[2 * i + 1] = place(new QLineEdit(this), end.constData(), 1920, top, 1092, 372);
+    Text[2 * i]->setToolTip(startTip);
+    Text[2 * i + 1]->setToolTip(endTip);
+  }
+  for (QLineEdit* field : Text) {
+    field->setMaxLength(3);
+    field->setFont(proportionalGothic());
+  }
+  Command1 = place(new QPushButton(QStringLiteral("戻る"), this), "Command1", 1320, 4200, 1812, 372);
+  Command1->setToolTip(QStringLiteral("主画面に戻る"));
+
+  // Tab order: the fields row by row, start then end, then 戻る.
+  for (std::size_t i = 1; i < Text.size(); ++i) setTabOrder(Text[i - 1], Text[i]);
+  setTabOrder(Text.back(), Command1);
+
+  connect(Command1, &QPushButton::clicked, this, &Form6::goBack);
+}
+
+// Converted texts go back into their fields whatever the checks find; on success the
+// main screen comes to the front and this screen stays open behind it.
+void Form6::goBack() {
+  std::array<QString, 10> texts;
+  for (std::size_t i = 0; i < Text.size(); ++i) texts[i] = Text[i]->text();
+  const QString message = storeAndCheckMunicipalities(texts, *main_);
+  for (std::size_t i = 0; i < Text.size(); ++i)
+    if (Text[i]->text() != texts[i]) Text[i]->setText(texts[i]);
+  if (message.isEmpty()) main_->activate();
+  else showMessage(this, message);
 }

@@ -1,9 +1,180 @@
 #include "picker/form2.h"
 
+#include <QComboBox>
+#include <QDir>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QShowEvent>
+#include <QStyle>
+#include <QTreeWidget>
+#include <algorithm>
+
+#include "common/messagebox.h"
 #include "common/screen_layout.h"
 #include "main/form1.h"
+#include "picker/folders.h"
+
+using namespace h7;
+
+namespace {
+constexpr int kFolderIndent = 10;  // pixels per level of the folder tree
+
+// The folder tree is always fully open: indentation only, no branch lines or boxes.
+class FolderTree : public QTreeWidget {
+ public:
+  using QTreeWidget::QTreeWidget;
+
+ protected:
+  void drawBranches(QPainter*, const QRect&, const QModelIndex&) const override {}
+};
+}  // namespace
 
 Form2::Form2(Form1* main) : main_(main) {
   setAttribute(Qt::WA_DeleteOnClose);
-  h7::setUpScreen(this, "Form2", QStringLiteral("ＤＲＩＶＥ／ＦＯＬＤＥＲ／ＦＩＬＥ指定画面"), 6636, 4416);
+  setUpScreen(this, "Form2", QStringLiteral("ＤＲＩＶＥ／ＦＯＬＤＥＲ／ＦＩＬＥ指定画面"), 6636, 4416);
+
+  Drive1 = place(new QComboBox(this), "Drive1", 120, 240, 3012, 276);
+  Dir1 = place(new FolderTree(this), "Dir1", 120, 720, 3012, 3540);
+  Dir1->setHeaderHidden(true);
+  Dir1->setRootIsDecorated(false);
+  Dir1->setItemsExpandable(false);
+  Dir1->setExpandsOnDoubleClick(false);
+  Dir1->setIndentation(kFolderIndent);
+  Dir1->setUniformRowHeights(true);
+  Dir1->header()->setStretchLastSection(false);
+  Dir1->header()->setSectionResizeMode(QHeaderView::ResizeToContents);  // long names scroll
+  File1 = place(new QListWidget(this), "File1", 3240, 240, 3252, 4032);
+  setTabOrder(Drive1, Dir1);
+  setTabOrder(Dir1, File1);
+
+  connect(Drive1, &QComboBox::currentIndexChanged, this, &Form2::driveChosen);
+  connect(Dir1, &QTreeWidget::itemDoubleClicked, this,
+          [this](QTreeWidgetItem* item) { changeFolder(item->data(0, Qt::UserRole).toString()); });
+  connect(File1, &QListWidget::itemClicked, this, &Form2::fileClicked);
+  Dir1->installEventFilter(this);
+  File1->installEventFilter(this);
+
+  // Start at the process's current folder, or at the nearest folder above it that can
+  // be read, or at the first drive (when the current folder has been removed, say).
+  fillDrives();
+  QStringList candidates = folderAncestors(QDir::currentPath());
+  std::reverse(candidates.begin(), candidates.end());
+  candidates << roots_.first();
+  QString failure;
+  for (const QString& folder : candidates) {
+    const QString why = showFolder(folder);
+    if (why.isEmpty()) break;
+    if (failure.isEmpty()) failure = why;
+  }
+  if (!failure.isEmpty()) showMessage(this, QStringLiteral("ERROR  ") + failure);
+}
+
+void Form2::fillDrives() {
+  roots_ = driveRoots();
+  const QSignalBlocker quiet(Drive1);
+  Drive1->clear();
+  for (const QString& root : roots_) Drive1->addItem(fieldPath(root), root);
+  selectDriveOf(folder_);
+}
+
+void Form2::selectDriveOf(const QString& folder) {
+  const QSignalBlocker quiet(Drive1);
+  Drive1->setCurrentIndex(int(roots_.indexOf(driveOf(folder, roots_))));
+}
+
+QString Form2::showFolder(const QString& folder) {
+  const FolderListing listing = listFolder(folder);
+  if (!listing.ok()) return listing.error;
+  folder_ = folder;
+
+  const QIcon open = style()->standardIcon(QStyle::SP_DirOpenIcon);
+  const QIcon closed = style()->standardIcon(QStyle::SP_DirClosedIcon);
+  Dir1->clear();
+  QTreeWidgetItem* current = nullptr;
+  for (const QString& ancestor : folderAncestors(folder)) {
+    auto* item = current ? new QTreeWidgetItem(current) : new QTreeWidgetItem(Dir1);
+    item->setText(0, current ? ancestor.mid(ancestor.lastIndexOf(u'/') + 1) : fieldPath(ancestor));
+    item->setIcon(0, open);
+    item->setData(0, Qt::UserRole, ancestor);
+    current = item;
+  }
+  for (const QString& name : listing.folders) {
+    auto* item = new QTreeWidgetItem(current, QStringList{name});
+    item->setIcon(0, closed);
+    item->setData(0, Qt::UserRole, joinFolderAndName(folder, name));
+  }
+  Dir1->expandAll();
+  Dir1->setCurrentItem(current);
+  Dir1->scrollToItem(current, QAbstractItemView::PositionAtTop);
+
+  File1->clear();
+  File1->addItems(listing.files);
+  selectDriveOf(folder_);
+  return {};
+}
+
+// A folder change fills the target field with the folder; opening the folder already
+// shown only reads it again. A folder that cannot be read leaves everything as it was.
+void Form2::changeFolder(const QString& folder) {
+  const bool changed = folder != folder_;
+  const QString failure = showFolder(folder);
+  if (!failure.isEmpty()) {
+    selectDriveOf(folder_);
+    showMessage(this, QStringLiteral("ERROR  ") + failure);
+    return;
+  }
+  if (changed) writeFolder();
+}
+
+void Form2::driveChosen(int index) {
+  if (index < 0 || index >= roots_.size()) return;
+  changeFolder(driveStartFolder(roots_[index], roots_, QDir::currentPath()));
+}
+
+// The input folder field receives the file's folder, the output file field the file.
+void Form2::fileClicked(QListWidgetItem* item) {
+  if (!item) return;
+  if (main_->TEXTSW == QLatin1String("TEXT1")) main_->Text1->setText(fieldPath(withTrailingSeparator(folder_)));
+  if (main_->TEXTSW == QLatin1String("TEXT2"))
+    main_->Text2->setText(fieldPath(joinFolderAndName(folder_, item->text())));
+  hide();
+  main_->activate();
+}
+
+void Form2::writeFolder() {
+  if (main_->TEXTSW == QLatin1String("TEXT1")) main_->Text1->setText(fieldPath(folder_));
+  if (main_->TEXTSW == QLatin1String("TEXT2")) main_->Text2->setText(fieldPath(folder_));
+}
+
+// Each later showing reads the drives and the folder again, so that volumes mounted
+// and files written meanwhile appear; a folder that can no longer be read stays listed
+// as it was until the user moves.
+void Form2::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  if (event->spontaneous()) return;
+  if (shownBefore_) {
+    fillDrives();
+    showFolder(folder_);
+  }
+  shownBefore_ = true;
+}
+
+// Enter opens the highlighted folder or picks the highlighted file, like the mouse.
+bool Form2::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+      if (watched == Dir1 && Dir1->currentItem()) {
+        changeFolder(Dir1->currentItem()->data(0, Qt::UserRole).toString());
+        return true;
+      }
+      if (watched == File1 && File1->currentItem()) {
+        fileClicked(File1->currentItem());
+        return true;
+      }
+    }
+  }
+  return QWidget::eventFilter(watched, event);
 }

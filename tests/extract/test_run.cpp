@@ -117,7 +117,8 @@ TEST_F(Run, ItemListFromSets) {
 
 TEST_F(Run, NoItemsAndFailuresLeaveTheOutputAsItWas) {
   const std::string earlier = "earlier output\r\n";
-  auto missingNames = [&] { QFile::remove(dir.file("NAMEH7S1.CCC")); };
+  const QString names = dir.file("NAMEH7S1.CCC");  // named in the message: where the program looked
+  auto missingNames = [&] { QFile::remove(names); };
   auto tooManyNames = [&] {
     std::vector<std::string> names(1401, "n");
     dir.write("NAMEH7S1.CCC", lines(names));
@@ -133,8 +134,8 @@ TEST_F(Run, NoItemsAndFailuresLeaveTheOutputAsItWas) {
       {"missing data file", [&] { in.prefectures = QStringList{"14"}; }, h7::RunEnd::Failed, QStringLiteral("ERROR  ファイルが見つかりません。")},
       {"missing folder", [&] { in.inputFolder = dir.file("nowhere"); }, h7::RunEnd::Failed,
        QStringLiteral("ERROR  パスが見つかりません。")},
-      {"missing names", missingNames, h7::RunEnd::Failed, QStringLiteral("ERROR  ファイルが見つかりません。")},
-      {"1401 names", tooManyNames, h7::RunEnd::Failed, QStringLiteral("ERROR  インデックスが有効範囲にありません。")},
+      {"missing names", missingNames, h7::RunEnd::Failed, QStringLiteral("ERROR  ファイルが見つかりません。 (") + names + u')'},
+      {"1401 names", tooManyNames, h7::RunEnd::Failed, QStringLiteral("ERROR  インデックスが有効範囲にありません。 (") + names + u')'},
       {"position past 1400", [&] { in.itemSets = {{1, 1401, 0}}; }, h7::RunEnd::Failed,
        QStringLiteral("ERROR  インデックスが有効範囲にありません。")},
       {"runaway set", [&] { in.itemSets = {{1, 9e99, 0}}; }, h7::RunEnd::Failed,

@@ -162,8 +162,9 @@ class Form5Test : public QObject {
   }
 
   void failuresKeepTheListAndVisibility() {
+    const QString names = dir->file("NAMEH7S1.CCC");  // named in the message
     showList();  // no file: the list is made but stays hidden
-    QCOMPARE(messages, QStringList{"ERROR " + h7::fileNotFound()});
+    QCOMPARE(messages, QStringList{"ERROR " + h7::withPath(h7::fileNotFound(), names)});
     QVERIFY(list() && list()->isHidden());
 
     writeNames(1, {"一", "二"});
@@ -175,14 +176,14 @@ class Form5Test : public QObject {
     messages.clear();
     QFile::remove(dir->file("NAMEH7S1.CCC"));
     search("一");
-    QCOMPARE(messages, QStringList{"ERROR " + h7::fileNotFound()});
+    QCOMPARE(messages, QStringList{"ERROR " + h7::withPath(h7::fileNotFound(), names)});
     QCOMPARE(gridRows(list()->FGrid1), before);
     QVERIFY(list()->isVisible());
 
     messages.clear();
     writeNames(1, numbered(1401));
     showList();
-    QCOMPARE(messages, QStringList{"ERROR " + h7::outOfRange()});
+    QCOMPARE(messages, QStringList{"ERROR " + h7::withPath(h7::outOfRange(), names)});
     QCOMPARE(gridRows(list()->FGrid1), before);
   }
 

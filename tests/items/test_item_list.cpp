@@ -81,7 +81,9 @@ TEST(ItemList, EmptyFileAndEmptyLastLine) {
 
 TEST(ItemList, Failures) {
   ScratchDir dir;
-  EXPECT_EQ(shown(buildItemList(dir.path(), 1, u"")), QStringList{"failure: " + fileNotFound()});
+  // The failure names the file, so that the user sees the folder looked in.
+  EXPECT_EQ(shown(buildItemList(dir.path(), 1, u"")),
+            QStringList{"failure: " + withPath(fileNotFound(), dir.file("NAMEH7S1.CCC"))});
   writeNames(dir, 1, {"一"});
   EXPECT_EQ(shown(buildItemList(dir.path(), 0, u"")), QStringList{"failure: " + noGroupSelected()});
   EXPECT_EQ(itemListMessage(fileNotFound()), QStringLiteral("ERROR ファイルが見つかりません。"));
@@ -100,8 +102,9 @@ TEST(ItemList, UpTo1400Lines) {
     EXPECT_EQ(buildItemList(dir.path(), 1, u"項目").entries.size(), std::size_t(lines));
   }
   writeNames(dir, 1, numbered(1401));
-  EXPECT_EQ(shown(buildItemList(dir.path(), 1, u"")), QStringList{"failure: " + outOfRange()});
-  EXPECT_EQ(shown(buildItemList(dir.path(), 1, u"項目1401")), QStringList{"failure: " + outOfRange()});
+  const QString tooMany = "failure: " + withPath(outOfRange(), dir.file("NAMEH7S1.CCC"));
+  EXPECT_EQ(shown(buildItemList(dir.path(), 1, u"")), QStringList{tooMany});
+  EXPECT_EQ(shown(buildItemList(dir.path(), 1, u"項目1401")), QStringList{tooMany});
 }
 
 }  // namespace

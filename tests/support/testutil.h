@@ -3,6 +3,7 @@
 
 #include <QString>
 #include <QTemporaryDir>
+#include <ostream>
 #include <string>
 
 namespace h7test {
@@ -27,3 +28,6 @@ void writeBytes(const QString& path, const std::string& bytes);
 std::string sjis(const char* utf8);
 
 }  // namespace h7test
+
+// Readable QString values in GoogleTest failure messages.
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }

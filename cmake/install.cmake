@@ -1,0 +1,28 @@
+# Installation: the three programs in one program folder (the item-name files are looked
+# up beside the program), links to them from bin, a desktop entry with its icon, and a
+# Debian package built by CPack.
+include(GNUInstallDirs)
+set(H7_PROGRAM_DIR ${CMAKE_INSTALL_LIBDIR}/h7select)
+
+install(TARGETS h7select h7extract h7sample RUNTIME DESTINATION ${H7_PROGRAM_DIR})
+foreach(program h7select h7extract h7sample)
+  install(CODE "
+    file(MAKE_DIRECTORY \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}\")
+    file(CREATE_LINK ../${H7_PROGRAM_DIR}/${program}
+         \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/${program}\" SYMBOLIC)")
+endforeach()
+install(FILES packaging/h7select.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES packaging/h7select.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+install(FILES README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
+
+set(CPACK_PACKAGE_NAME h7select)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_CONTACT "h7select developers <h7select@localhost>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "1995 census small-area tabulation: data selection to CSV")
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION science)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS
+    "libqt6core6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6widgets6 (>= 6.4), qt6-qpa-plugins, fonts-ipafont-gothic | fonts-noto-cjk")
+include(CPack)
