@@ -55,12 +55,14 @@ Form6::Form6(Form1* main) : main_(main) {
     // The line joins the start field to the end field, under both.
     auto* joiner = place(new QFrame(this), line.constData(), 1680, top + 240, 240, kTwipsPerPixel);
     joiner->setFrameStyle(QFrame::HLine | QFrame::Plain);
-    Text[2 * i] = place(new QLineEdit(this), start.constData(), 600, top, 1092, 372);
-    Text[2 * i + 1] = place(new QLineEdit(this), end.constData(), 1920, top, 1092, 372);
-    Text[2 * i]->setToolTip(startTip);
-    Text[2 * i + 1]->setToolTip(endTip);
+    fields_[2 * i] = place(new QLineEdit(this), start.constData(), 600, top, 1092, 372);
+    fields_[2 * i + 1] = place(new QLineEdit(this), end.constData(), 1920, top, 1092, 372);
+    fields_[2 * i]->setToolTip(startTip);
+    fields_[2 * i + 1]->setToolTip(endTip);
   }
-  for (QLineEdit* field : Text) {
+  Text1 = fields_[0], Text2 = fields_[1], Text3 = fields_[2], Text4 = fields_[3], Text5 = fields_[4];
+  Text6 = fields_[5], Text7 = fields_[6], Text8 = fields_[7], Text9 = fields_[8], Text10 = fields_[9];
+  for (QLineEdit* field : fields_) {
     field->setMaxLength(3);
     field->setFont(proportionalGothic());
   }
@@ -68,8 +70,8 @@ Form6::Form6(Form1* main) : main_(main) {
   Command1->setToolTip(QStringLiteral("主画面に戻る"));
 
   // Tab order: the fields row by row, start then end, then 戻る.
-  for (std::size_t i = 1; i < Text.size(); ++i) setTabOrder(Text[i - 1], Text[i]);
-  setTabOrder(Text.back(), Command1);
+  for (std::size_t i = 1; i < fields_.size(); ++i) setTabOrder(fields_[i - 1], fields_[i]);
+  setTabOrder(fields_.back(), Command1);
 
   connect(Command1, &QPushButton::clicked, this, &Form6::goBack);
 }
@@ -78,10 +80,10 @@ Form6::Form6(Form1* main) : main_(main) {
 // main screen comes to the front and this screen stays open behind it.
 void Form6::goBack() {
   std::array<QString, 10> texts;
-  for (std::size_t i = 0; i < Text.size(); ++i) texts[i] = Text[i]->text();
+  for (std::size_t i = 0; i < fields_.size(); ++i) texts[i] = fields_[i]->text();
   const QString message = storeAndCheckMunicipalities(texts, *main_);
-  for (std::size_t i = 0; i < Text.size(); ++i)
-    if (Text[i]->text() != texts[i]) Text[i]->setText(texts[i]);
+  for (std::size_t i = 0; i < fields_.size(); ++i)
+    if (fields_[i]->text() != texts[i]) fields_[i]->setText(texts[i]);
   if (message.isEmpty()) main_->activate();
   else showMessage(this, message);
 }

@@ -16,8 +16,9 @@ class Form6 : public QWidget {
  public:
   explicit Form6(Form1* main);
 
-  // Text1..Text10: start and end code of range 1, then of range 2, and so on.
-  std::array<QLineEdit*, 10> Text;
+  // Start and end code of range 1 (Text1, Text2), of range 2 (Text3, Text4), ...
+  QLineEdit *Text1, *Text2, *Text3, *Text4, *Text5, *Text6, *Text7, *Text8, *Text9, *Text10;
+  const std::array<QLineEdit*, 10>& fields() const { return fields_; }  // Text1..Text10
   QPushButton* Command1;
   QLabel* Label6;
 
@@ -25,4 +26,5 @@ class Form6 : public QWidget {
   void goBack();  // Command1 "戻る"
 
   Form1* main_;
+  std::array<QLineEdit*, 10> fields_;
 };

@@ -123,14 +123,14 @@ class Form6Test : public QObject {
       QCOMPARE(w->toolTip(), c.tooltip);
       QCOMPARE(w->geometry(), c.pixels);
     }
-    for (QLineEdit* field : screen->Text) {
+    for (QLineEdit* field : screen->fields()) {
       QCOMPARE(field->maxLength(), 3);
       QCOMPARE(field->font().family(), QStringLiteral("ＭＳ Ｐゴシック"));
     }
   }
 
   void tabGoesRowByRowThenToBack() {
-    QTest::mouseClick(screen->Text[0], Qt::LeftButton);
+    QTest::mouseClick(screen->Text1, Qt::LeftButton);
     QStringList order{QApplication::focusWidget()->objectName()};
     for (int i = 0; i < 11; ++i) {
       QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
@@ -141,8 +141,8 @@ class Form6Test : public QObject {
   }
 
   void typingStopsAtThreeCharacters() {
-    type(screen->Text[0], "10000");
-    QCOMPARE(screen->Text[0]->text(), QStringLiteral("100"));
+    type(screen->Text1, "10000");
+    QCOMPARE(screen->Text1->text(), QStringLiteral("100"));
   }
 
   // Each case starts from stored values that a check can tell apart from new ones.
@@ -204,14 +204,14 @@ class Form6Test : public QObject {
     }
     main->SHI_SW = filter == "ON" ? "OFF" : "ON";  // so that the switch has to change
 
-    for (int i = 0; i < typed.size(); ++i) type(screen->Text[i], typed[i]);
+    for (int i = 0; i < typed.size(); ++i) type(screen->fields()[i], typed[i]);
     if (shown.isEmpty()) shown = typed;
     QTest::mouseClick(screen->Command1, Qt::LeftButton);
 
     QCOMPARE(messages, message.isEmpty() ? QStringList{} : QStringList{message});
     QCOMPARE(main->SHI_SW, filter);
     QCOMPARE(stored(*main), ranges);
-    for (int i = 0; i < 10; ++i) QCOMPARE(screen->Text[i]->text(), i < shown.size() ? shown[i] : QString());
+    for (int i = 0; i < 10; ++i) QCOMPARE(screen->fields()[i]->text(), i < shown.size() ? shown[i] : QString());
     QVERIFY(screen->isVisible());  // stays open, in front on failure, behind on success
     if (message.isEmpty()) {
       QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget*>(main.get()));
@@ -222,17 +222,17 @@ class Form6Test : public QObject {
   }
 
   void fieldsKeptBetweenVisitsAndDroppedOnClose() {
-    type(screen->Text[0], "201");
+    type(screen->Text1, "201");
     QTest::mouseClick(screen->Command1, Qt::LeftButton);
     QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget*>(main.get()));
     QTest::mouseClick(main->Command6, Qt::LeftButton);
     QCOMPARE(main->form6.data(), screen);
-    QCOMPARE(screen->Text[0]->text(), QStringLiteral("201"));
+    QCOMPARE(screen->Text1->text(), QStringLiteral("201"));
 
     screen->close();  // discarded: fields go, stored values stay
     QTRY_VERIFY(!main->form6);
     openScreen();
-    QVERIFY(screen->Text[0]->text().isEmpty());
+    QVERIFY(screen->Text1->text().isEmpty());
     QCOMPARE(double(main->SFR1), 201.0);
     QCOMPARE(main->SHI_SW, QStringLiteral("ON"));
   }
@@ -261,7 +261,7 @@ class Form6Test : public QObject {
     const QString wide2 = fullWidth(codes[2]), wide3 = fullWidth(codes[3]);
     const QStringList typed{QString::fromStdString(codes[0]), "", wide2, wide3, "", "",
                             QString::fromStdString(codes[1])};
-    for (int i = 0; i < typed.size(); ++i) type(screen->Text[i], typed[i]);
+    for (int i = 0; i < typed.size(); ++i) type(screen->fields()[i], typed[i]);
     QTest::mouseClick(screen->Command1, Qt::LeftButton);
     QVERIFY2(messages.isEmpty(), qPrintable(messages.join('\n')));
     QCOMPARE(main->SHI_SW, QStringLiteral("ON"));
@@ -297,7 +297,7 @@ class Form6Test : public QObject {
 
     // An empty first start switches the filter off: every record again.
     main->Command6->click();
-    type(screen->Text[0], "");
+    type(screen->Text1, "");
     QTest::mouseClick(screen->Command1, Qt::LeftButton);
     QCOMPARE(main->SHI_SW, QStringLiteral("OFF"));
     QTest::mouseClick(main->Command3, Qt::LeftButton);
