@@ -10,20 +10,7 @@
 
 namespace {
 
-class MemorySource final : public h7::ByteSource {
- public:
-  explicit MemorySource(std::string bytes, std::size_t step = 1 << 20) : bytes_(std::move(bytes)), step_(step) {}
-  std::ptrdiff_t read(char* buffer, std::size_t size) override {
-    std::size_t n = std::min({size, step_, bytes_.size() - at_});
-    std::memcpy(buffer, bytes_.data() + at_, n);
-    at_ += n;
-    return std::ptrdiff_t(n);
-  }
-
- private:
-  std::string bytes_;
-  std::size_t step_, at_ = 0;
-};
+using h7test::MemorySource;
 
 using Lines = std::vector<std::string>;
 

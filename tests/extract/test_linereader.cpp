@@ -4,26 +4,11 @@
 #include <cstring>
 
 #include "extract/linereader.h"
+#include "support/testutil.h"
 
 namespace {
 
-// Bytes handed out in pieces of at most `step`, so that every line end can fall on a
-// block edge.
-class MemorySource final : public h7::ByteSource {
- public:
-  MemorySource(std::string bytes, std::size_t step) : bytes_(std::move(bytes)), step_(step) {}
-  std::ptrdiff_t read(char* buffer, std::size_t size) override {
-    std::size_t n = std::min({size, step_, bytes_.size() - at_});
-    std::memcpy(buffer, bytes_.data() + at_, n);
-    at_ += n;
-    return std::ptrdiff_t(n);
-  }
-
- private:
-  std::string bytes_;
-  std::size_t step_;
-  std::size_t at_ = 0;
-};
+using h7test::MemorySource;
 
 std::vector<std::string> readAll(const std::string& bytes, std::size_t step, std::size_t keep = h7::LineReader::kKeepAll,
                                  std::size_t block = 16) {

@@ -16,7 +16,7 @@
 #include "items/itemsets_check.h"
 #include "main/form1.h"
 #include "support/testutil.h"
-#include "items/screen_input.h"
+#include "support/screens.h"
 
 using h7::JobParams;
 
@@ -72,15 +72,10 @@ class Form4Test : public QObject {
   }
 
  private slots:
-  void initTestCase() {
-    h7::setUpApplicationLook();
-    h7::setMessageRecorder([this](QWidget*, const QString& text) { messages << text; });
-  }
+  void initTestCase() { h7test::recordMessages(messages); }
   void init() {
     messages.clear();
-    main = std::make_unique<Form1>();
-    main->B_Path = H7_BIN_DIR;
-    main->show();
+    main = h7test::showMainScreen();
     QVERIFY(QTest::qWaitForWindowActive(main.get()));
     openForm4();
   }

@@ -16,7 +16,7 @@
 #include "main/form1.h"
 #include "support/testutil.h"
 #include "items/name_files.h"
-#include "items/screen_input.h"
+#include "support/screens.h"
 
 namespace {
 
@@ -63,16 +63,12 @@ class Form5Test : public QObject {
   }
 
  private slots:
-  void initTestCase() {
-    h7::setUpApplicationLook();
-    h7::setMessageRecorder([this](QWidget*, const QString& text) { messages << text; });
-  }
+  void initTestCase() { h7test::recordMessages(messages); }
   void init() {
     messages.clear();
     dir = std::make_unique<h7test::ScratchDir>();
-    main = std::make_unique<Form1>();
+    main = h7test::showMainScreen();
     main->B_Path = dir->path();
-    main->show();
     QVERIFY(QTest::qWaitForWindowActive(main.get()));
     QTest::mouseClick(main->Command4, Qt::LeftButton);
     form4 = main->form4;

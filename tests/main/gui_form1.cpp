@@ -15,6 +15,7 @@
 #include "main/form1.h"
 #include "municipality/form6.h"
 #include "picker/form2.h"
+#include "support/screens.h"
 #include "support/testutil.h"
 
 class Form1Test : public QObject {
@@ -32,14 +33,10 @@ class Form1Test : public QObject {
   }
 
  private slots:
-  void initTestCase() {
-    h7::setUpApplicationLook();
-    h7::setMessageRecorder([this](QWidget*, const QString& text) { messages << text; });
-  }
+  void initTestCase() { h7test::recordMessages(messages); }
   void init() {
     messages.clear();
-    form = std::make_unique<Form1>();
-    form->show();
+    form = h7test::showMainScreen();
     QVERIFY(QTest::qWaitForWindowActive(form.get()));
   }
   void cleanup() { form.reset(); }

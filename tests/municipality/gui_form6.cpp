@@ -12,6 +12,7 @@
 #include "common/screen_layout.h"
 #include "main/form1.h"
 #include "municipality/form6.h"
+#include "support/screens.h"
 #include "support/testutil.h"
 
 namespace {
@@ -60,26 +61,14 @@ class Form6Test : public QObject {
     QTest::mouseClick(field, Qt::LeftButton);
     field->selectAll();
     QTest::keyClick(field, Qt::Key_Delete);
-    for (QChar c : text) {
-      if (c.unicode() < 0x80) {
-        QTest::keyClick(field, char(c.unicode()));
-      } else {  // full-width characters come from the input method
-        QInputMethodEvent typed;
-        typed.setCommitString(c);
-        QApplication::sendEvent(field, &typed);
-      }
-    }
+    h7test::typeText(field, text);
   }
 
  private slots:
-  void initTestCase() {
-    h7::setUpApplicationLook();
-    h7::setMessageRecorder([this](QWidget*, const QString& text) { messages << text; });
-  }
+  void initTestCase() { h7test::recordMessages(messages); }
   void init() {
     messages.clear();
-    main = std::make_unique<Form1>();
-    main->show();
+    main = h7test::showMainScreen();
     QVERIFY(QTest::qWaitForWindowActive(main.get()));
     openScreen();
   }

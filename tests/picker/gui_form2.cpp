@@ -14,6 +14,7 @@
 #include "common/screen_layout.h"
 #include "main/form1.h"
 #include "picker/form2.h"
+#include "support/screens.h"
 #include "support/testutil.h"
 
 class Form2Test : public QObject {
@@ -72,8 +73,7 @@ class Form2Test : public QObject {
 
  private slots:
   void initTestCase() {
-    h7::setUpApplicationLook();
-    h7::setMessageRecorder([this](QWidget*, const QString& text) { messages << text; });
+    h7test::recordMessages(messages);
     startFolder = QDir::currentPath();
   }
   void init() {
@@ -85,8 +85,7 @@ class Form2Test : public QObject {
     QVERIFY(d.mkpath("DATA/SUB") && d.mkdir("EMPTY"));
     for (const char* file : {"DATA/H7S13S1.DAT", "DATA/OUT.CSV", "top.txt", ".hidden"}) tree->write(file, "x");
     QVERIFY(QDir::setCurrent(root));
-    main = std::make_unique<Form1>();
-    main->show();
+    main = h7test::showMainScreen();
     QVERIFY(QTest::qWaitForWindowActive(main.get()));
   }
   void cleanup() {

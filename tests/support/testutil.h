@@ -3,8 +3,12 @@
 
 #include <QString>
 #include <QTemporaryDir>
+#include <algorithm>
+#include <cstring>
 #include <ostream>
 #include <string>
+
+#include "extract/fileio.h"
 
 namespace h7test {
 
@@ -23,6 +27,23 @@ class ScratchDir {
 
 std::string readBytes(const QString& path);
 void writeBytes(const QString& path, const std::string& bytes);
+
+// Bytes handed out in pieces of at most `step`, so that line ends can fall on block edges.
+class MemorySource final : public h7::ByteSource {
+ public:
+  explicit MemorySource(std::string bytes, std::size_t step = std::size_t(1) << 20)
+      : bytes_(std::move(bytes)), step_(step) {}
+  std::ptrdiff_t read(char* buffer, std::size_t size) override {
+    std::size_t n = std::min({size, step_, bytes_.size() - at_});
+    if (n) std::memcpy(buffer, bytes_.data() + at_, n);
+    at_ += n;
+    return std::ptrdiff_t(n);
+  }
+
+ private:
+  std::string bytes_;
+  std::size_t step_, at_ = 0;
+};
 
 // Shift-JIS bytes of a UTF-8 text literal.
 std::string sjis(const char* utf8);
