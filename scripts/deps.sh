@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and the demo need (only the missing ones).
-# Usage: scripts/deps.sh [build|test|run|bench]...
+# Usage: scripts/deps.sh [build|test|run|gui|bench|fuzz]...
 set -euo pipefail
 
 packages=(build-essential cmake qt6-base-dev libgtest-dev)
@@ -10,6 +10,7 @@ for want in "$@"; do
     run) packages+=(fonts-ipafont-gothic) ;;
     gui) packages+=(fonts-ipafont-gothic xvfb xauth xdotool imagemagick) ;;
     bench) packages+=(hyperfine mawk time libbenchmark-dev) ;;
+    fuzz) packages+=(clang-14 libclang-rt-14-dev llvm-14) ;;  # libFuzzer, sanitizer runtimes, symbolizer
     *) echo "deps.sh: unknown set '$want'" >&2; exit 2 ;;
   esac
 done

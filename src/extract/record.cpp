@@ -220,7 +220,7 @@ bool appendFields(ByteBuffer& out, const RecordView& record, const RecordLayout&
       if (offset + kFieldWidth <= line.size()) field = std::string_view(base + offset, kFieldWidth);
       else if (offset < line.size()) field = line.substr(offset);
       if (!layout.numerify) {
-        std::memcpy(p, field.data(), field.size());
+        if (!field.empty()) std::memcpy(p, field.data(), field.size());  // a missing field has no pointer
         p += field.size();
       } else if (!(p = writeNumerified(p, field))) {
         return false;
