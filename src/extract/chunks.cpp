@@ -10,7 +10,7 @@
 namespace h7 {
 
 ChunkSplitter::ChunkSplitter(ByteSource& source, std::size_t keep, std::size_t chunkBytes)
-    : source_(source), keep_(keep), chunkBytes_(std::max(chunkBytes, keep + 2)) {}
+    : source_(source), keep_(std::max<std::size_t>(keep, 1)), chunkBytes_(std::max(chunkBytes, keep_ + 2)) {}
 
 // Reads until the buffer is full or the file ends.
 bool ChunkSplitter::fill(std::vector<char>& buf, std::size_t& n) {

@@ -6,6 +6,7 @@ std::optional<QString> readNameTable(LineReader& lines, NameTable& table) {
   std::string_view line;
   while (lines.next(line)) {
     if (table.count + 1 >= kNameSlots) return outOfRange();
+    if (line.size() > kMaxNameBytes) return nameTooLong();
     table.lines[std::size_t(++table.count)].assign(line);
   }
   return lines.error();
@@ -14,7 +15,7 @@ std::optional<QString> readNameTable(LineReader& lines, NameTable& table) {
 std::optional<QString> readNameFile(const QString& path, NameTable& table) {
   InputFile file;
   if (auto failure = file.open(resolveCaseInsensitive(path))) return failure;
-  LineReader lines(file, LineReader::kKeepAll, 64 * 1024);
+  LineReader lines = nameReader(file);
   return readNameTable(lines, table);
 }
 

@@ -18,7 +18,15 @@ struct NameTable {
   int count = 0;  // lines read
 };
 
-// Reads every line into the table; a 1401st line or a read failure gives the description.
+// A name line longer than this is no name: the file is something else (bounded memory).
+constexpr std::size_t kMaxNameBytes = 4096;
+inline QString nameTooLong() { return QStringLiteral("項目名称が長すぎます。"); }
+
+// A reader for an item-name file: keeps one byte more than a name may have.
+inline LineReader nameReader(ByteSource& file) { return LineReader(file, kMaxNameBytes + 1, 64 * 1024); }
+
+// Reads every line into the table; a 1401st line, a line longer than kMaxNameBytes or a
+// read failure gives the description.
 std::optional<QString> readNameTable(LineReader& lines, NameTable& table);
 
 // Opens and reads the item-name file at `path` (with the case-insensitive fallback).

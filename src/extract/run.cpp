@@ -89,7 +89,7 @@ RunResult runExtraction(RunInputs& in, const RunProgress& progress) {
 
   NameTable names;
   {
-    LineReader nameLines(namesFile, LineReader::kKeepAll, 64 * 1024);
+    LineReader nameLines = nameReader(namesFile);
     auto failure = readNameTable(nameLines, names);
     r.KCNT = names.count;
     if (failure) return failed(r, withPath(*failure, namesPath));

@@ -136,6 +136,8 @@ TEST_F(Run, NoItemsAndFailuresLeaveTheOutputAsItWas) {
        QStringLiteral("ERROR  パスが見つかりません。")},
       {"missing names", missingNames, h7::RunEnd::Failed, QStringLiteral("ERROR  ファイルが見つかりません。 (") + names + u')'},
       {"1401 names", tooManyNames, h7::RunEnd::Failed, QStringLiteral("ERROR  インデックスが有効範囲にありません。 (") + names + u')'},
+      {"a name of 5000 bytes", [&] { dir.write("NAMEH7S1.CCC", std::string(5000, 'n')); }, h7::RunEnd::Failed,
+       QStringLiteral("ERROR  項目名称が長すぎます。 (") + names + u')'},
       {"position past 1400", [&] { in.itemSets = {{1, 1401, 0}}; }, h7::RunEnd::Failed,
        QStringLiteral("ERROR  インデックスが有効範囲にありません。")},
       {"runaway set", [&] { in.itemSets = {{1, 9e99, 0}}; }, h7::RunEnd::Failed,
