@@ -1,76 +1,61 @@
 // Form1 driven as a user would: clicks, typing, focus changes, a run end to end.
-#include <QGroupBox>
-#include <QLabel>
-#include <QLineEdit>
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QtTest>
+#include <map>
 
-#include "common/messagebox.h"
-#include "common/screen_layout.h"
 #include "extract/run.h"
 #include "items/form4.h"
-#include "main/form1.h"
 #include "municipality/form6.h"
 #include "picker/form2.h"
 #include "support/screens.h"
 #include "support/testutil.h"
 
-class Form1Test : public QObject {
+namespace {
+
+// Records per municipality code, read at `at` in each CR LF ended line from `from` on.
+std::map<std::string, int> codeCounts(const std::string& bytes, std::size_t at, std::size_t from = 0) {
+  std::map<std::string, int> counts;
+  for (std::size_t end; from < bytes.size(); from = end + 2) {
+    end = std::min(bytes.find("\r\n", from), bytes.size());
+    ++counts[bytes.substr(from + at, 3)];
+  }
+  return counts;
+}
+
+}  // namespace
+
+class Form1Test : public h7test::ScreenSuite {
   Q_OBJECT
 
-  QStringList messages;
-  std::unique_ptr<Form1> form;
-
-  QColor textColour(QRadioButton* option) { return option->palette().color(QPalette::WindowText); }
-  QColor buttonText() { return QApplication::palette().color(QPalette::ButtonText); }
+  QList<QColor> optionColours() {
+    QList<QColor> colours;
+    for (QRadioButton* o : {main->Option1, main->Option2, main->Option3, main->Option4, main->Option5})
+      colours << o->palette().color(QPalette::WindowText);
+    return colours;
+  }
   void leaveText3() {
-    form->Text3->setFocus();
-    QVERIFY(form->Text3->hasFocus());
-    form->Text1->setFocus();
+    main->Text3->setFocus();
+    QVERIFY(main->Text3->hasFocus());
+    main->Text1->setFocus();
   }
 
  private slots:
-  void initTestCase() { h7test::recordMessages(messages); }
-  void init() {
-    messages.clear();
-    form = h7test::showMainScreen();
-    QVERIFY(QTest::qWaitForWindowActive(form.get()));
-  }
-  void cleanup() { form.reset(); }
+  void init() { QVERIFY(showMainScreen()); }
+  void cleanup() { main.reset(); }
 
-  void startsAsDescribed() {
-    QCOMPARE(form->windowTitle(), QStringLiteral("平成7年国勢調査小地域集計（指標値型）データ選択"));
-    QCOMPARE(form->B_Path, QCoreApplication::applicationDirPath());
-    QCOMPARE(form->SHI_SW, QStringLiteral("OFF"));
-    QVERIFY(form->TEXTSW.isEmpty());
-    QCOMPARE(double(form->NFR1), 0.0);
-    QVERIFY(form->Option1->isChecked() && form->Option4->isChecked());
-    QCOMPARE(textColour(form->Option1), QColor(255, 0, 0));
-    QCOMPARE(textColour(form->Option2), QColor(0, 0, 0));
-    QCOMPARE(textColour(form->Option3), buttonText());
-    QCOMPARE(textColour(form->Option4), QColor(255, 0, 0));
-    QCOMPARE(textColour(form->Option5), buttonText());
-    QCOMPARE(form->Label1->text(), QStringLiteral(" "));
-    QCOMPARE(form->Label1->palette().color(QPalette::WindowText), QColor(255, 0, 0));
-    QVERIFY(form->ProgressBar1->isHidden());
-    QCOMPARE(form->ProgressBar1->maximum(), 24600);
-    QCOMPARE(form->Text3->maxLength(), 2);
-    QCOMPARE(form->Text3->font().family(), QStringLiteral("ＭＳ ゴシック"));
-    QCOMPARE(form->Text3->font().pointSizeF(), 22.2);
-    QCOMPARE(form->Command3->font().pointSizeF(), 12.0);
-    QCOMPARE(form->size(), QSize(419, 373));  // 6288 x 5592 twips
-    QCOMPARE(form->Command3->geometry(), QRect(128, 248, 169, 65));
-    QCOMPARE(form->Text3->geometry(), QRect(24, 32, 41, 41));  // inside Frame3
-  }
-
-  void captionsAndTooltips() {
-    const struct {
-      const char* name;
-      QString caption, tooltip;
-    } controls[] = {
+  void startsAsDrawn() {
+    QCOMPARE(main->windowTitle(), QStringLiteral("平成7年国勢調査小地域集計（指標値型）データ選択"));
+    QCOMPARE(main->size(), QSize(419, 373));  // 6288 x 5592 twips
+    QCOMPARE(main->palette().color(QPalette::Window), QColor(192, 255, 255));
+    QCOMPARE(Form1().B_Path, QCoreApplication::applicationDirPath());
+    QCOMPARE(main->SHI_SW, QStringLiteral("OFF"));
+    QVERIFY(main->Option1->isChecked() && main->Option4->isChecked());
+    QCOMPARE(main->Label1->text(), QStringLiteral(" "));
+    QVERIFY(main->ProgressBar1->isHidden());
+    QCOMPARE(main->Text3->maxLength(), 2);
+    const std::tuple<const char*, QString, QString> controls[] = {  // name, caption, tooltip
         {"Label2", "被選択データの所在ドライブ・フォルダ", ""},
         {"Text1", "", "選択する元データを指定します"},
         {"Command1", "入力参照", "選択元データのドライブ・フォルダ・ファイル名が参照できます"},
@@ -90,118 +75,115 @@ class Form1Test : public QObject {
         {"Command2", "出力参照", "選択結果データのドライブ・フォルダ・ファイル名が参照できます"},
         {"Command3", "データの選択の開始", "指定した項目の選択処理を開始します"},
     };
-    for (const auto& c : controls) {
-      QWidget* w = form->findChild<QWidget*>(c.name);
-      QVERIFY2(w, c.name);
-      QString caption;
-      if (auto* b = qobject_cast<QAbstractButton*>(w)) caption = b->text();
-      if (auto* l = qobject_cast<QLabel*>(w)) caption = l->text();
-      if (auto* g = qobject_cast<QGroupBox*>(w)) caption = g->title();
-      QCOMPARE(caption, c.caption);
-      QCOMPARE(w->toolTip(), c.tooltip);
+    for (const auto& [name, caption, tooltip] : controls) {
+      QWidget* w = main->findChild<QWidget*>(name);
+      QVERIFY2(w, name);
+      QCOMPARE(w->property(w->inherits("QGroupBox") ? "title" : "text").toString(), caption);
+      QCOMPARE(w->toolTip(), tooltip);
     }
+    QCOMPARE(main->Text3->geometry(), QRect(24, 32, 41, 41));  // in Frame3
+    QCOMPARE(main->Command3->geometry(), QRect(128, 248, 169, 65));
+    QCOMPARE(h7test::focusChain(main->Text1, 11),  // Tab stops at the chosen option of each frame
+             (QStringList{"Text1", "Command1", "Text2", "Command2", "Command4", "Command3", "Command6", "Option1",
+                          "Option4", "Text3", "Text1"}));
   }
 
   void optionClicksColourTheChosenOneRed() {
-    QTest::mouseClick(form->Option3, Qt::LeftButton);
-    QCOMPARE(textColour(form->Option3), QColor(255, 0, 0));
-    QCOMPARE(textColour(form->Option1), buttonText());
-    QCOMPARE(textColour(form->Option2), buttonText());
-    QTest::mouseClick(form->Option3, Qt::LeftButton);
-    QCOMPARE(textColour(form->Option3), QColor(255, 0, 0));
-    QCOMPARE(form->selectedGroup(), 3);
-    QTest::mouseClick(form->Option5, Qt::LeftButton);
-    QCOMPARE(textColour(form->Option5), QColor(255, 0, 0));
-    QCOMPARE(textColour(form->Option4), buttonText());
+    const QColor red(255, 0, 0), plain = QApplication::palette().color(QPalette::ButtonText);
+    const std::pair<QRadioButton*, QList<QColor>> steps[] = {  // clicked, then Option1..Option5
+        {nullptr, {red, QColor(0, 0, 0), plain, red, plain}},
+        {main->Option3, {plain, plain, red, red, plain}},
+        {main->Option3, {plain, plain, red, red, plain}},
+        {main->Option5, {plain, plain, red, plain, red}},
+    };
+    for (const auto& [option, colours] : steps) {
+      if (option) QTest::mouseClick(option, Qt::LeftButton);
+      QCOMPARE(optionColours(), colours);
+    }
+    QCOMPARE(main->selectedGroup(), 3);
   }
 
+  // Every action clears the status line; closing the main screen hides the other screens.
   void everyActionClearsTheStatusLine() {
-    const std::vector<std::pair<const char*, std::function<void()>>> actions = {
-        {"type in Text1", [&] { QTest::keyClicks(form->Text1, "a"); }},
-        {"type in Text2", [&] { QTest::keyClicks(form->Text2, "b"); }},
-        {"type in Text3", [&] { QTest::keyClicks(form->Text3, "1"); }},
-        {"Text1 set by code", [&] { form->Text1->setText("/data"); }},
-        {"Option2", [&] { QTest::mouseClick(form->Option2, Qt::LeftButton); }},
-        {"Option5", [&] { QTest::mouseClick(form->Option5, Qt::LeftButton); }},
-        {"Command1", [&] { QTest::mouseClick(form->Command1, Qt::LeftButton); }},
-        {"Command2", [&] { QTest::mouseClick(form->Command2, Qt::LeftButton); }},
-        {"Command4", [&] { QTest::mouseClick(form->Command4, Qt::LeftButton); }},
-        {"Command6", [&] { QTest::mouseClick(form->Command6, Qt::LeftButton); }},
-    };
-    for (const auto& [what, act] : actions) {
-      form->Label1->setText("message of the last run");
-      act();
-      QVERIFY2(form->Label1->text() == " ", what);
+    for (QWidget* w : std::initializer_list<QWidget*>{main->Text1, main->Text2, main->Text3, main->Option2, main->Option5,
+                                                      main->Command1, main->Command2, main->Command4, main->Command6}) {
+      main->Label1->setText("message of the last run");
+      if (qobject_cast<QLineEdit*>(w)) QTest::keyClicks(w, "1");
+      else QTest::mouseClick(w, Qt::LeftButton);
+      QVERIFY2(main->Label1->text() == " ", qPrintable(w->objectName()));
     }
+    main->Label1->setText("message of the last run");
+    main->Text1->setText("/data");  // a change made by code too
+    QCOMPARE(main->Label1->text(), QStringLiteral(" "));
     // Leaving a prefecture field that needs no change keeps the message.
-    form->Text3->setText("05");
-    form->Label1->setText("message of the last run");
+    main->Text3->setText("05");
+    main->Label1->setText("message of the last run");
     leaveText3();
-    QCOMPARE(form->Label1->text(), QStringLiteral("message of the last run"));
+    QCOMPARE(main->Label1->text(), QStringLiteral("message of the last run"));
+    main->close();  // hides the screens the buttons opened
+    QVERIFY(main->form2->isHidden() && main->form4->isHidden() && main->form6->isHidden());
   }
 
   void prefectureFieldNormalisedWhenLeft() {
-    const struct {
-      QString typed, after;
-      bool accepted;
-    } cases[] = {
-        {"5", "05", true},   {"47", "47", true},   {"48", "48", false}, {"00", "00", false},
-        {"０５", "05", true}, {" 7", "07", true},  {"", "0", false},    {"TT", "TT", true},
-        {"ＴＴ", "TT", true}, {"tt", "tt", false}, {"1.", "1.", true},  {"AB", "AB", false},
+    const std::tuple<QString, QString, bool> cases[] = {  // typed, after leaving, accepted
+        {"5", "05", true},    {"01", "01", true},   {"47", "47", true},   {"48", "48", false},
+        {"00", "00", false},  {"-1", "-1", false},  {"０５", "05", true}, {" 7", "07", true},
+        {"7 ", "07", true},   {"　５", "05", true}, {"", "0", false},     {"  ", "0", false},
+        {"TT", "TT", true},   {"ＴＴ", "TT", true}, {"tt", "tt", false},  {"T", "0T", false},
+        {"1.", "1.", true},   {"AB", "AB", false},
+        {"\t7", "\t7", true},  // only the blank U+0020 is trimmed; the tab is skipped when read
     };
-    for (const auto& c : cases) {
+    for (const auto& [typed, after, accepted] : cases) {
       messages.clear();
-      form->Text3->setText(c.typed);
+      main->Text3->setText(typed);
       leaveText3();
-      QCOMPARE(form->Text3->text(), c.after);
-      QCOMPARE(messages, c.accepted ? QStringList() : QStringList{QStringLiteral("ERROR  都道府県番号異常")});
+      QCOMPARE(main->Text3->text(), after);
+      QCOMPARE(messages, accepted ? QStringList() : QStringList{QStringLiteral("ERROR  都道府県番号異常")});
     }
   }
 
-  void buttonsShowTheirScreens() {
-    QTest::mouseClick(form->Command1, Qt::LeftButton);
-    QCOMPARE(form->TEXTSW, QStringLiteral("TEXT1"));
-    QVERIFY(form->form2 && form->form2->isVisible());
-    Form2* picker = form->form2;
-    QTest::mouseClick(form->Command2, Qt::LeftButton);
-    QCOMPARE(form->TEXTSW, QStringLiteral("TEXT2"));
-    QCOMPARE(form->form2.data(), picker);  // one picker, retargeted
-    QTest::mouseClick(form->Command4, Qt::LeftButton);
-    QVERIFY(form->form4 && form->form4->isVisible());
-    QTest::mouseClick(form->Command6, Qt::LeftButton);
-    QVERIFY(form->form6 && form->form6->isVisible());
-    QCOMPARE(form->form6->windowTitle(), QStringLiteral("市区町村選択指定画面"));
-
-    form->form6->close();  // discarded; the next click makes a new one
-    QTRY_VERIFY(!form->form6);
-    QTest::mouseClick(form->Command6, Qt::LeftButton);
-    QVERIFY(form->form6 && form->form6->isVisible());
-
-    form->close();
-    QVERIFY(!form->form2->isVisible() && !form->form4->isVisible() && !form->form6->isVisible());
-  }
-
+  // Items typed on Form4 and municipalities on Form6, then the run started here: the header
+  // names exactly those items, the records are those of the chosen municipalities, and the
+  // bytes are those of the run on the same choices.
   void runEndToEnd() {
     h7test::ScratchDir dir;
-    QProcess sample;
-    sample.start(H7_BIN_DIR "/h7sample", {"--data", "--out", dir.path(), "--pref", "13", "--group", "1", "--records", "50"});
-    QVERIFY(sample.waitForFinished() && sample.exitCode() == 0);
-    form->B_Path = H7_BIN_DIR;
-    form->Text1->setText(dir.path());
-    form->Text2->setText(dir.file("out.csv"));
-    form->Text3->setText("13");
-    form->NFR1.assign(1);
-    form->NTO1.assign(0);
-    form->NFR2.assign(100);
-    form->NTO2.assign(140);
-    form->INT2.assign(20);
-    QTest::mouseClick(form->Option5, Qt::LeftButton);
-    QTest::mouseClick(form->Command3, Qt::LeftButton);
+    QProcess sample;  // 200 records of prefecture 13, group 1
+    sample.start(H7_BIN_DIR "/h7sample", {"--data", "--out", dir.path(), "--pref", "13", "--group", "1", "--records", "200"});
+    QVERIFY(sample.waitForFinished(60000) && sample.exitCode() == 0);
+    const std::map<std::string, int> inData = codeCounts(dir.bytes("H7S13S1.DAT"), 17);  // positions 18-20
+    QVERIFY(inData.size() >= 4);
+    QStringList codes;
+    for (const auto& [code, count] : inData) codes << QString::fromStdString(code);
+    main->Text1->setText(dir.path());
+    main->Text2->setText(dir.file("out.csv"));
+    main->Text3->setText("13");
+    QTest::mouseClick(main->Option5, Qt::LeftButton);
+    Form4* items = h7test::open(main->Command4, main->form4);
+    QVERIFY(items);
+    h7test::typeRows(h7test::textFields(items, 15), 3, "１０;100,140,20;;1361");  // set 3 ends the list
+    QTest::mouseClick(items->Command1, Qt::LeftButton);
+    Form6* places = h7test::open(main->Command6, main->form6);
+    QVERIFY(places);  // range 1 the first code, range 2 the third to the fourth; range 3 ends the list
+    h7test::typeRows(h7test::textFields(places, 10), 2, codes[0] + ';' + codes[2] + ',' + codes[3] + ";;" + codes[1]);
+    QTest::mouseClick(places->Command1, Qt::LeftButton);
+    QTest::mouseClick(main->Command3, Qt::LeftButton);
     QVERIFY2(messages.isEmpty(), qPrintable(messages.join('\n')));
-    QCOMPARE(form->Label1->text(), QStringLiteral("正常終了  KCNT= 1361   ICNT=  50  ,OCNT=  51"));
-    QVERIFY(form->ProgressBar1->isHidden());
-    QCOMPARE(double(form->NTO1), 1.0);  // substitutions written back
-    QCOMPARE(double(form->INT1), 1.0);
+
+    std::map<std::string, int> kept;
+    int records = 0;
+    for (const auto& [code, count] : inData)
+      if (code == codes[0].toStdString() || (code >= codes[2].toStdString() && code <= codes[3].toStdString()))
+        records += kept[code] = count;
+    const std::string out = dir.bytes("out.csv");
+    QCOMPARE(codeCounts(out, 6, out.find("\r\n") + 2), kept);  // after '"13","'
+    QCOMPARE(main->Label1->text(), h7::completionMessage(1361, 200, 1 + records));
+    QVERIFY(main->ProgressBar1->isHidden());
+    QCOMPARE(h7test::storedValues(*main, {h7::JobParams::itemLast, h7::JobParams::itemInterval}),
+             QStringLiteral("10 140 0 1361 0 / 1 20 1 1 1"));  // the run's substitutions written back
+    const QList<QByteArray> names = QByteArray::fromStdString(h7test::readBytes(H7_BIN_DIR "/NAMEH7S1.CCC")).split('\n');
+    QByteArray header = QByteArray::fromStdString(h7test::sjis("\"県\",\"市区町村\",\"町丁･字等\""));
+    for (int item : {10, 100, 120, 140}) header += ",\"" + names[item - 1].chopped(1).replace("\"", "\"\"") + '"';
+    QCOMPARE(QByteArray::fromStdString(out.substr(0, out.find("\r\n"))), header);
 
     h7::RunInputs in;
     in.inputFolder = dir.path();
@@ -209,25 +191,35 @@ class Form1Test : public QObject {
     in.prefectures = QStringList{"13"};
     in.programFolder = H7_BIN_DIR;
     in.numerify = true;
-    in.itemSets = {{1, 0, 0}, {100, 140, 20}};
+    in.itemSets = {{10, 0, 0}, {100, 140, 20}};
+    in.municipalityFilter = true;
+    in.municipalities = {{codes[0].toDouble(), codes[0].toDouble()}, {codes[2].toDouble(), codes[3].toDouble()}};
     QCOMPARE(h7::runExtraction(in).end, h7::RunEnd::Completed);
-    QCOMPARE(dir.bytes("out.csv"), dir.bytes("core.csv"));
+    QCOMPARE(dir.bytes("core.csv"), out);
+
+    // An empty first start switches the filter off: every record.
+    QCOMPARE(h7test::open(main->Command6, main->form6), places);
+    places->Text1->clear();
+    QTest::mouseClick(places->Command1, Qt::LeftButton);
+    QTest::mouseClick(main->Command3, Qt::LeftButton);
+    const std::string all = dir.bytes("out.csv");
+    QCOMPARE(codeCounts(all, 6, all.find("\r\n") + 2), inData);
 
     // Without items: the no-items message, the bar hidden, the earlier output kept.
-    form->NFR1.assign(0);
-    QTest::mouseClick(form->Command3, Qt::LeftButton);
+    main->NFR1.assign(0);
+    QTest::mouseClick(main->Command3, Qt::LeftButton);
     QCOMPARE(messages, QStringList{QStringLiteral("ERROR  出力項目の選択指定がされていません。")});
-    QCOMPARE(form->Label1->text(), QStringLiteral(" "));
-    QVERIFY(form->ProgressBar1->isHidden());
-    QCOMPARE(dir.bytes("out.csv"), dir.bytes("core.csv"));
+    QCOMPARE(main->Label1->text(), QStringLiteral(" "));
+    QVERIFY(main->ProgressBar1->isHidden());
+    QCOMPARE(dir.bytes("out.csv"), all);
 
     // A missing census data file.
     messages.clear();
-    form->NFR1.assign(1);
-    form->Text3->setText("14");
-    QTest::mouseClick(form->Command3, Qt::LeftButton);
+    main->NFR1.assign(1);
+    QTest::mouseClick(main->Option2, Qt::LeftButton);  // no file of group 2 there
+    QTest::mouseClick(main->Command3, Qt::LeftButton);
     QCOMPARE(messages, QStringList{QStringLiteral("ERROR  ファイルが見つかりません。")});
-    QVERIFY(form->ProgressBar1->isHidden());
+    QVERIFY(main->ProgressBar1->isHidden());
   }
 };
 

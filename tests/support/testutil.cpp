@@ -3,6 +3,7 @@
 #include <QFile>
 #include <stdexcept>
 
+#include "common/numeric.h"
 #include "common/sjis.h"
 
 namespace h7test {
@@ -30,6 +31,16 @@ void writeBytes(const QString& path, const std::string& bytes) {
 std::string sjis(const char* utf8) {
   QByteArray b = h7::sjis::encode(QString::fromUtf8(utf8));
   return std::string(b.constData(), std::size_t(b.size()));
+}
+
+QString storedValues(const h7::JobParams& params, std::initializer_list<JobColumn> columns) {
+  QStringList parts;
+  for (JobColumn column : columns) {
+    QStringList values;
+    for (int i = 0; i < 5; ++i) values << QString::fromStdString(h7::canonicalNumber(params.*column[i]));
+    parts << values.join(u' ');
+  }
+  return parts.join(QStringLiteral(" / "));
 }
 
 }  // namespace h7test

@@ -5,10 +5,12 @@
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstring>
+#include <initializer_list>
 #include <ostream>
 #include <string>
 
 #include "extract/fileio.h"
+#include "main/jobparams.h"
 
 namespace h7test {
 
@@ -47,6 +49,10 @@ class MemorySource final : public h7::ByteSource {
 
 // Shift-JIS bytes of a UTF-8 text literal.
 std::string sjis(const char* utf8);
+
+// Columns of the job parameters in canonical form, sets 1 to 5 each: "5 0 0 0 0 / 5 0 0 0 0".
+using JobColumn = h7::JobValue h7::JobParams::* const*;
+QString storedValues(const h7::JobParams& params, std::initializer_list<JobColumn> columns);
 
 }  // namespace h7test
 
