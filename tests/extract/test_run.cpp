@@ -153,6 +153,10 @@ TEST_F(Run, NoItemsAndFailuresLeaveTheOutputAsItWas) {
        }, h7::RunEnd::Failed, QStringLiteral("ERROR  オーバーフローしました。")},
       {"output is the data file", [&] { in.outputFile = dir.file("H7S13S1.DAT"); }, h7::RunEnd::Failed,
        QStringLiteral("ERROR  出力ファイルが入力ファイルと同じです")},
+      {"data file is a folder", [&] { in.prefectures = QStringList{"15"}; QDir(dir.path()).mkdir("H7S15S1.DAT"); },
+       h7::RunEnd::Failed, QStringLiteral("ERROR  フォルダが指定されています。")},
+      {"names file is a folder", [&] { QFile::remove(names); QDir(dir.path()).mkdir("NAMEH7S1.CCC"); },
+       h7::RunEnd::Failed, QStringLiteral("ERROR  フォルダが指定されています。 (") + names + u')'},
   };
   for (const auto& c : cases) {
     SetUp();
