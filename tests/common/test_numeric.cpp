@@ -36,18 +36,13 @@ TEST(NumericValue, ReadsTheLeadingNumber) {
   }
 }
 
-TEST(NumericValue, MagnitudeDecidesOverflowOrUnderflow) {
-  // A long fraction with a positive exponent is still tiny; a long integer part with a
-  // negative exponent is still huge.
-  const std::string tiny = "0." + std::string(400, '0') + "1E5";
-  EXPECT_EQ(numericValue(std::string_view(tiny)), 0);
-  const std::string huge = "1" + std::string(400, '0') + "E-5";
-  EXPECT_EQ(numericValue(std::string_view(huge)), kInf);
-}
-
-TEST(NumericValue, StopsAtNonAscii) {
-  EXPECT_EQ(numericValue(QStringLiteral("12３")), 12);       // full-width digit is no digit
-  EXPECT_EQ(numericValue(QStringLiteral("　5")), 0);          // nor is U+3000 a blank
+// A long fraction with a positive exponent is still tiny, a long integer part with a negative
+// one still huge; full-width digits, U+3000 and Shift-JIS bytes are no digits nor blanks.
+TEST(NumericValue, MagnitudeAndOtherCharacters) {
+  EXPECT_EQ(numericValue(std::string_view("0." + std::string(400, '0') + "1E5")), 0);
+  EXPECT_EQ(numericValue(std::string_view("1" + std::string(400, '0') + "E-5")), kInf);
+  EXPECT_EQ(numericValue(QStringLiteral("12３")), 12);
+  EXPECT_EQ(numericValue(QStringLiteral("　5")), 0);
   EXPECT_EQ(numericValue(std::string_view("7\x82\x52")), 7);  // Shift-JIS ３ after 7
 }
 

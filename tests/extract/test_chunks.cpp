@@ -1,38 +1,22 @@
+// Lines of census and item-name files: CR LF and CR end a line, LF alone does not; a last
+// line without an end counts; an overlong line keeps only its head. The same lines
+// whatever the read sizes, the chunk edges and the number of worker threads.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <random>
 
 #include "extract/chunks.h"
-#include "extract/linereader.h"
-#include "extract/run.h"
 #include "support/testutil.h"
 
 namespace {
 
 using h7test::MemorySource;
-
 using Lines = std::vector<std::string>;
 
-Lines singlePass(const std::string& bytes, std::size_t keep) {
-  MemorySource source(bytes);
-  h7::LineReader reader(source);
-  Lines lines;
-  std::string_view line;
-  while (reader.next(line)) lines.emplace_back(line.substr(0, keep));
-  return lines;
-}
-
-Lines chunked(const std::vector<std::string>& files, std::size_t keep, std::size_t chunkBytes, int threads) {
-  std::vector<std::unique_ptr<MemorySource>> sources;
-  std::vector<h7::ByteSource*> pointers;
-  for (const auto& f : files) {
-    sources.push_back(std::make_unique<MemorySource>(f, 7));
-    pointers.push_back(sources.back().get());
-  }
-  Lines lines;
-  auto result = h7::runPipeline(
-      pointers, keep, chunkBytes, threads,
+h7::PipelineResult pipeline(std::vector<h7::ByteSource*> sources, std::size_t keep, std::size_t chunkBytes,
+                            int threads, Lines& lines) {
+  return h7::runPipeline(
+      sources, keep, chunkBytes, threads,
       [&](h7::Chunk& c) {
         h7::forEachLine(c, [&](std::string_view line) {
           c.out.append(line.substr(0, keep));
@@ -48,139 +32,70 @@ Lines chunked(const std::vector<std::string>& files, std::size_t keep, std::size
         return std::nullopt;
       },
       {});
-  EXPECT_EQ(result.lines, (long long)lines.size());
+}
+
+Lines chunked(const std::vector<std::string>& files, std::size_t keep, std::size_t chunkBytes, int threads) {
+  std::vector<std::unique_ptr<MemorySource>> sources;
+  std::vector<h7::ByteSource*> pointers;
+  for (const auto& f : files) pointers.push_back(sources.emplace_back(std::make_unique<MemorySource>(f, 7)).get());
+  Lines lines;
+  const long long counted = pipeline(pointers, keep, chunkBytes, threads, lines).lines;
+  EXPECT_EQ(counted, (long long)lines.size());
   return lines;
 }
 
-// Lines with every kind of end, lone LFs and blank lines, some far longer than a chunk.
-std::string randomFile(std::mt19937& rng) {
-  std::string f;
-  int lines = int(rng() % 40);
-  for (int i = 0; i < lines; ++i) {
-    std::size_t len = rng() % 8 == 0 ? 300 + rng() % 400 : rng() % 30;
-    for (std::size_t k = 0; k < len; ++k) f.push_back(rng() % 9 == 0 ? '\n' : char('a' + rng() % 26));
-    switch (rng() % 4) {
-      case 0: f += "\r\n"; break;
-      case 1: f += "\r"; break;
-      case 2: f += "\n\r"; break;
-      default: f += i + 1 == lines ? "" : "\r\n\n"; break;
-    }
-  }
-  return f;
-}
-
-TEST(Chunks, SameLinesAsOnePassWhereverTheEdgesFall) {
-  std::mt19937 rng(7);
-  const std::size_t keep = 64;
-  for (int round = 0; round < 300; ++round) {
-    const std::string file = randomFile(rng);
-    const Lines expected = singlePass(file, keep);
-    for (std::size_t chunkBytes : {keep + 2, keep + 3, std::size_t(100), std::size_t(257), std::size_t(4096)})
-      for (int threads : {0, 2})
-        ASSERT_EQ(chunked({file}, keep, chunkBytes, threads), expected)
-            << "file " << testing::PrintToString(file) << " chunk " << chunkBytes << " threads " << threads;
-  }
-}
-
-TEST(Chunks, LineEndsOnTheChunkEdge) {
-  // Chunks of 5 bytes keeping 3: "abc\r\n" ends just past the first chunk's edge, "abcd" fills one.
-  const struct {
-    std::string file;
-    Lines lines;
-  } cases[] = {
-      {"abc\r\ndef\r\n", {"abc", "def"}},
-      {"abc\rdef\r", {"abc", "def"}},
-      {"abc\n\r\n", {"abc"}},
-      {"ab\r\n\nx", {"ab", "\nx"}},
-      {"abcd\r\n", {"abc"}},  // longer than the chunk: its head is kept
+TEST(Lines, EndsWhereverTheEdgesFall) {
+  const std::string big(40, 'x'), huge(5000, 'y');
+  const std::pair<std::string, Lines> cases[] = {  // bytes, lines kept to 30 bytes
+      {"", {}},           {"a", {"a"}},           {"a\r\n", {"a"}},         {"a\r\nb", {"a", "b"}},
+      {"a\rb\r", {"a", "b"}},                     {"a\nb\r\n", {"a\nb"}},   {"\n", {"\n"}},
+      {"\r\n", {""}},     {"\r\n\r\n", {"", ""}}, {"a\r\r\nb", {"a", "", "b"}},
+      {"a\r\n\n", {"a", "\n"}},                   {"\r", {""}},
+      {big + "\r\n" + big + "\rz", {big.substr(0, 30), big.substr(0, 30), "z"}},
+      {"abcdef\r\n" + huge + "\r\nzz", {"abcdef", huge.substr(0, 30), "zz"}},
+      {huge, {huge.substr(0, 30)}},
   };
-  for (const auto& c : cases)
-    for (int threads : {0, 1, 2}) EXPECT_EQ(chunked({c.file}, 3, 5, threads), c.lines) << testing::PrintToString(c.file);
+  for (const auto& [bytes, lines] : cases)
+    for (std::size_t chunk : {32, 33, 45, 4096})
+      for (int threads : {0, 2})
+        EXPECT_EQ(chunked({bytes}, 30, chunk, threads), lines) << testing::PrintToString(bytes) << " chunk " << chunk;
+  EXPECT_EQ(chunked({"a\r\nb", "", "c\r", "\nd\r\n"}, 10, 12, 2), (Lines{"a", "b", "c", "\nd"}));  // files in order
 }
 
-TEST(Chunks, FilesFollowEachOtherInOrder) {
-  EXPECT_EQ(chunked({"a\r\nb", "", "c\r", "\nd\r\n"}, 10, 11, 2), (Lines{"a", "b", "c", "\nd"}));
-}
-
-// The whole run with two workers and tiny chunks against one pass on the calling thread.
-class ParallelRun : public ::testing::Test {
- protected:
-  void SetUp() override {
-    std::string names;
-    for (int i = 1; i <= 20; ++i) names += "name" + std::to_string(i) + "\r\n";
-    dir.write("NAMEH7S1.CCC", names);
-  }
-  std::string record(std::mt19937& rng, const char* code) {
-    std::string r = std::string(15, '0') + "13" + code + "000100" + std::string(24, ' ');
-    for (int k = 0; k < 20; ++k) {
-      std::string v = std::to_string(int(rng() % 100000) - 500);
-      r += std::string(10 - v.size(), ' ') + v;
+// Random files with every kind of end, lone LFs and lines far longer than a chunk.
+TEST(Lines, ChunkedAsOnePass) {
+  std::mt19937 rng(7);
+  for (int round = 0; round < 300; ++round) {
+    std::string file;
+    const char* ends[] = {"\r\n", "\r", "\n\r", "\r\n\n"};
+    for (int i = 0, n = int(rng() % 40); i < n; ++i) {
+      std::size_t len = rng() % 8 == 0 ? 300 + rng() % 400 : rng() % 30;
+      for (std::size_t k = 0; k < len; ++k) file.push_back(rng() % 9 == 0 ? '\n' : char('a' + rng() % 26));
+      file += ends[rng() % 4];
     }
-    return r;
+    const Lines expected = chunked({file}, 64, 1 << 20, 0);
+    for (std::size_t chunk : {66, 67, 100, 257, 4096})
+      for (int threads : {0, 2})
+        ASSERT_EQ(chunked({file}, 64, chunk, threads), expected) << testing::PrintToString(file) << " chunk " << chunk;
   }
-  h7::RunResult run(const QStringList& prefectures, int threads, std::size_t chunk, const QString& out) {
-    h7::RunInputs in;
-    in.inputFolder = dir.path();
-    in.outputFile = dir.file(out);
-    in.prefectures = prefectures;
-    in.programFolder = dir.path();
-    in.numerify = true;
-    in.itemSets = {{1, 20, 3}, {2, 0, 0}};
-    in.municipalityFilter = true;
-    in.municipalities = {{101, 150}};
-    in.threads = threads;
-    in.chunkBytes = chunk;
-    return h7::runExtraction(in);
-  }
-  h7test::ScratchDir dir;
-};
-
-TEST_F(ParallelRun, SameBytesCountsAndFailuresAsOnePass) {
-  std::mt19937 rng(11);
-  std::string file;
-  const char* ends[] = {"\r\n", "\r", "\r\n"};
-  for (int i = 0; i < 400; ++i) file += record(rng, i % 3 ? "120" : "200") + ends[i % 3];
-  dir.write("H7S13S1.DAT", file);
-  auto one = run({"13"}, 0, 1 << 20, "one.csv");
-  ASSERT_EQ(one.end, h7::RunEnd::Completed) << one.message.toStdString();
-  for (std::size_t chunk : {500, 1001, 4096}) {
-    auto many = run({"13"}, 2, chunk, "many.csv");
-    EXPECT_EQ(many.message, one.message) << chunk;
-    EXPECT_EQ(dir.bytes("many.csv"), dir.bytes("one.csv")) << chunk;
-  }
-
-  // A failure in a late chunk: the same message and counts, and the earlier output kept.
-  dir.write("H7S13S1.DAT", file + record(rng, "1E5") + "\r\n" + record(rng, "120") + "\r\n");
-  dir.write("many.csv", "earlier");
-  auto failedOne = run({"13"}, 0, 1 << 20, "one.csv");
-  auto failedMany = run({"13"}, 2, 700, "many.csv");
-  EXPECT_EQ(failedOne.message, QStringLiteral("ERROR  オーバーフローしました。"));
-  EXPECT_EQ(failedMany.message, failedOne.message);
-  EXPECT_EQ(failedMany.ICNT, failedOne.ICNT);
-  EXPECT_EQ(failedMany.ICNT, 401);
-  EXPECT_EQ(dir.bytes("many.csv"), "earlier");
 }
 
-TEST_F(ParallelRun, SeveralPrefecturesMakeOneOutput) {
-  std::mt19937 rng(5);
-  std::string a, b;
-  for (int i = 0; i < 50; ++i) a += record(rng, "120") + "\r\n";
-  for (int i = 0; i < 30; ++i) b += record(rng, "130") + "\r";
-  dir.write("H7S13S1.DAT", a);
-  dir.write("H7S14S1.DAT", b);
-  auto first = run({"13"}, 2, 600, "13.csv");
-  auto second = run({"14"}, 2, 600, "14.csv");
-  auto both = run({"13", "14"}, 2, 600, "both.csv");
-  ASSERT_EQ(both.end, h7::RunEnd::Completed);
-  EXPECT_EQ(both.ICNT, first.ICNT + second.ICNT);
-  EXPECT_EQ(both.OCNT, first.OCNT + second.OCNT - 1);
-  const std::string second14 = dir.bytes("14.csv");
-  EXPECT_EQ(dir.bytes("both.csv"), dir.bytes("13.csv") + second14.substr(second14.find("\r\n") + 2));
-
-  // A missing file anywhere in the list fails before the output is touched.
-  dir.write("both.csv", "earlier");
-  EXPECT_EQ(run({"13", "15"}, 2, 600, "both.csv").message, QStringLiteral("ERROR  ファイルが見つかりません。"));
-  EXPECT_EQ(dir.bytes("both.csv"), "earlier");
+// A file without any CR (the wrong file, say) goes through chunks of bounded size, its
+// line cut to its head: memory stays flat whatever its size. A read failure is reported.
+TEST(Lines, LongFilesWithoutEndAndReadFailures) {
+  MemorySource endless(std::string(8 << 20, 'x'), 1 << 20);
+  h7::ChunkSplitter splitter(endless, 100, 1 << 16);
+  h7::Chunk c;
+  ASSERT_TRUE(splitter.next(c));
+  EXPECT_EQ(std::string_view(c.bytes.data(), c.size), std::string(100, 'x'));
+  EXPECT_EQ(c.inputBytes, 8 << 20);
+  EXPECT_LE(c.bytes.capacity(), std::size_t(1) << 16);
+  EXPECT_FALSE(splitter.next(c));
+  class Failing final : public h7::ByteSource {
+    std::ptrdiff_t read(char*, std::size_t) override { return -1; }
+  } failing;
+  Lines lines;
+  EXPECT_EQ(pipeline({&failing}, 10, 100, 0, lines).failure, h7::describeErrno(5));
 }
 
 }  // namespace

@@ -1,8 +1,14 @@
+// The whole run on small files written by the tests: bytes of the output, the counters,
+// the item list from the sets, the municipality filter, and one table of failures that
+// each leave the earlier output as it was and no temporary file behind.
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <algorithm>
 #include <QFile>
+#include <csignal>
+#include <functional>
+#include <random>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include "extract/run.h"
@@ -13,9 +19,8 @@ using h7test::sjis;
 namespace {
 
 // A census record: 15 filler characters, the three codes, 24 filler, then the fields.
-std::string record(const std::string& pref, const std::string& muni, const std::string& area,
-                   const std::vector<std::string>& fields) {
-  std::string r = std::string(15, '9') + pref + muni + area + std::string(24, ' ');
+std::string record(const std::string& pref, const std::string& muni, const std::vector<std::string>& fields) {
+  std::string r = std::string(15, '9') + pref + muni + "000100" + std::string(24, ' ');
   for (const auto& f : fields) r += f;
   return r;
 }
@@ -26,20 +31,21 @@ std::string lines(const std::vector<std::string>& ls) {
   return all;
 }
 
+std::string quoted(const char* utf8) { return ",\"" + sjis(utf8) + "\""; }
+
 const std::string kHeaderStart = "\"" + sjis("県") + "\",\"" + sjis("市区町村") + "\",\"" + sjis("町丁･字等") + "\"";
 
 class Run : public ::testing::Test {
  protected:
   void SetUp() override {
-    in = {};
     dir.write("NAMEH7S1.CCC", lines({sjis("人口総数"), sjis("男"), sjis("女")}));
     dir.write("NAMEH7S2.CCC", lines({sjis("一般世帯数"), sjis("世帯人員")}));
-    writeData({record("13", "101", "000100", {"      1234", "     12.50", "         X"}),
-               record("13", "102", "000200", {"        -7", "          ", "       0.5"})});
+    writeData({record("13", "101", {"      1234", "     12.50", "         X"}),
+               record("13", "102", {"        -7", "          ", "       0.5"})});
+    in = {};
     in.inputFolder = dir.path();
     in.outputFile = dir.file("out.csv");
     in.prefectures = QStringList{"13"};
-    in.group = 1;
     in.programFolder = dir.path();
     in.itemSets = {{1, 3, 0}};
   }
@@ -47,41 +53,28 @@ class Run : public ::testing::Test {
     dir.write(name, lines(records));
   }
   h7::RunResult run() { return h7::runExtraction(in); }
-  bool onlyExpectedFiles() const {
-    for (const QString& f : QDir(dir.path()).entryList(QDir::Files | QDir::Hidden))
-      if (f.contains("h7tmp")) return false;
-    return true;
+  std::string body() const {
+    const std::string out = dir.bytes("out.csv");
+    return out.substr(out.find("\r\n") + 2);
   }
+  bool noTemporaries() const { return QDir(dir.path()).entryList({"*h7tmp*"}, QDir::Files | QDir::Hidden).isEmpty(); }
 
   h7test::ScratchDir dir;
   h7::RunInputs in;
 };
 
-TEST_F(Run, CompletedRunWritesHeaderAndRecordsByteForByte) {
+TEST_F(Run, WritesHeaderAndRecordsByteForByte) {
   auto r = run();
   ASSERT_EQ(r.end, h7::RunEnd::Completed) << r.message.toStdString();
   EXPECT_EQ(r.message, QStringLiteral("正常終了  KCNT= 3   ICNT=  2  ,OCNT=  3"));
-  EXPECT_EQ(dir.bytes("out.csv"), kHeaderStart + ",\"" + sjis("人口総数") + "\",\"" + sjis("男") + "\",\"" + sjis("女") +
-                                      "\"\r\n\"13\",\"101\",\"000100\",      1234,     12.50,         X\r\n"
-                                      "\"13\",\"102\",\"000200\",        -7,          ,       0.5\r\n");
+  EXPECT_EQ(dir.bytes("out.csv"), kHeaderStart + quoted("人口総数") + quoted("男") + quoted("女") +
+                                      "\r\n\"13\",\"101\",\"000100\",      1234,     12.50,         X\r\n"
+                                      "\"13\",\"102\",\"000100\",        -7,          ,       0.5\r\n");
   in.numerify = true;
   ASSERT_EQ(run().end, h7::RunEnd::Completed);
-  EXPECT_EQ(dir.bytes("out.csv").substr(dir.bytes("out.csv").find("\r\n") + 2),
-            "\"13\",\"101\",\"000100\",1234,12.5,0\r\n\"13\",\"102\",\"000200\",-7,0,.5\r\n");
-  EXPECT_TRUE(onlyExpectedFiles());
-}
-
-TEST_F(Run, CompletionMessageCounts) {
-  EXPECT_EQ(h7::completionMessage(1361, 3000, 2501), QStringLiteral("正常終了  KCNT= 1361   ICNT=  3000  ,OCNT=  2501"));
-  EXPECT_EQ(h7::completionMessage(0, 100000, 40001), QStringLiteral("正常終了  KCNT= 0   ICNT=  100000  ,OCNT=  40001"));
-}
-
-TEST_F(Run, EmptyDataFileGivesHeaderOnly) {
-  writeData({});
-  in.itemSets = {{2, 0, 0}};
-  auto r = run();
-  EXPECT_EQ(r.message, QStringLiteral("正常終了  KCNT= 3   ICNT=  0  ,OCNT=  1"));
-  EXPECT_EQ(dir.bytes("out.csv"), kHeaderStart + ",\"" + sjis("男") + "\"\r\n");
+  EXPECT_EQ(body(), "\"13\",\"101\",\"000100\",1234,12.5,0\r\n\"13\",\"102\",\"000100\",-7,0,.5\r\n");
+  EXPECT_EQ(h7::completionMessage(1361, 100000, 40001), QStringLiteral("正常終了  KCNT= 1361   ICNT=  100000  ,OCNT=  40001"));
+  EXPECT_TRUE(noTemporaries());
 }
 
 TEST_F(Run, ItemListFromSets) {
@@ -89,24 +82,23 @@ TEST_F(Run, ItemListFromSets) {
   const struct {
     int group;
     std::vector<h7::ItemSet> sets;
-    std::vector<h7::ItemSet> after;  // what the run wrote back
+    std::vector<h7::ItemSet> after;  // what the run substituted
     std::string header;              // the names part of the header
   } cases[] = {
       {1, {{10, 20, 5}}, {{10, 20, 5}}, ",\"\",\"\",\"\""},
       {1, {{10, 19, 5}}, {{10, 19, 5}}, ",\"\",\"\""},
-      {1, {{3, 1, -1}}, {{3, 1, -1}}, ",\"" + sjis("女") + "\",\"" + sjis("男") + "\",\"" + sjis("人口総数") + "\""},
-      {1, {{2, 0, 0}, {1, 2, 0}}, {{2, 2, 1}, {1, 2, 1}}, ",\"" + sjis("男") + "\",\"" + sjis("人口総数") + "\",\"" + sjis("男") + "\""},
-      {1, {{1, 0, 0}, {0, 0, 0}, {3, 0, 0}}, {{1, 1, 1}, {0, 0, 1}, {3, 0, 1}}, ",\"" + sjis("人口総数") + "\""},
-      {1, {{5, 1, 0}, {2, 0, 0}}, {{5, 1, 1}, {2, 2, 1}}, ",\"" + sjis("男") + "\""},   // wrong side: nothing
-      {1, {{5, 1, 0}}, {{5, 1, 1}}, ""},
-      {2, {{1362, 0, 0}}, {{1362, 1362, 1}}, ",\"" + sjis("一般世帯数") + "\""},
+      {1, {{3, 1, -1}}, {{3, 1, -1}}, quoted("女") + quoted("男") + quoted("人口総数")},
+      {1, {{2, 0, 0}, {1, 2, 0}}, {{2, 2, 1}, {1, 2, 1}}, quoted("男") + quoted("人口総数") + quoted("男")},
+      {1, {{1, 0, 0}, {0, 0, 0}, {3, 0, 0}}, {{1, 1, 1}, {0, 0, 1}, {3, 0, 1}}, quoted("人口総数")},
+      {1, {{5, 1, 0}, {2, 0, 0}}, {{5, 1, 1}, {2, 2, 1}}, quoted("男")},  // wrong side: nothing
+      {2, {{1362, 0, 0}}, {{1362, 1362, 1}}, quoted("一般世帯数")},
       {2, {{1361, 0, 0}}, {{1361, 1361, 1}}, ",\"\""},  // position 0: the empty slot 0
       {1, {{1400, 0, 0}}, {{1400, 1400, 1}}, ",\"\""},
   };
+  writeData({}, "H7S13S2.DAT");
   for (const auto& c : cases) {
     in.group = c.group;
     in.itemSets = c.sets;
-    if (c.group == 2) writeData({}, "H7S13S2.DAT");
     auto r = run();
     ASSERT_EQ(r.end, h7::RunEnd::Completed) << r.message.toStdString();
     EXPECT_EQ(in.itemSets, c.after);
@@ -115,146 +107,161 @@ TEST_F(Run, ItemListFromSets) {
   }
 }
 
-TEST_F(Run, NoItemsAndFailuresLeaveTheOutputAsItWas) {
-  const std::string earlier = "earlier output\r\n";
+TEST_F(Run, EndsAndFailuresKeepTheEarlierOutput) {
   const QString names = dir.file("NAMEH7S1.CCC");  // named in the message: where the program looked
-  auto missingNames = [&] { QFile::remove(names); };
-  auto tooManyNames = [&] {
-    std::vector<std::string> names(1401, "n");
-    dir.write("NAMEH7S1.CCC", lines(names));
-  };
+  const QString full = QStringLiteral("ERROR  ディスクの空き容量が不足しています。");
   const struct {
     const char* what;
     std::function<void()> prepare;
-    h7::RunEnd end;
     QString message;
+    rlim_t sizeLimit = RLIM_INFINITY;  // on the files this process writes
   } cases[] = {
-      {"no items", [&] { in.itemSets = {{0, 5, 0}, {1, 0, 0}}; }, h7::RunEnd::NoItems,
-       QStringLiteral("ERROR  出力項目の選択指定がされていません。")},
-      {"missing data file", [&] { in.prefectures = QStringList{"14"}; }, h7::RunEnd::Failed, QStringLiteral("ERROR  ファイルが見つかりません。")},
-      {"missing folder", [&] { in.inputFolder = dir.file("nowhere"); }, h7::RunEnd::Failed,
-       QStringLiteral("ERROR  パスが見つかりません。")},
-      {"missing names", missingNames, h7::RunEnd::Failed, QStringLiteral("ERROR  ファイルが見つかりません。 (") + names + u')'},
-      {"1401 names", tooManyNames, h7::RunEnd::Failed, QStringLiteral("ERROR  インデックスが有効範囲にありません。 (") + names + u')'},
-      {"a name of 5000 bytes", [&] { dir.write("NAMEH7S1.CCC", std::string(5000, 'n')); }, h7::RunEnd::Failed,
-       QStringLiteral("ERROR  項目名称が長すぎます。 (") + names + u')'},
-      {"position past 1400", [&] { in.itemSets = {{1, 1401, 0}}; }, h7::RunEnd::Failed,
-       QStringLiteral("ERROR  インデックスが有効範囲にありません。")},
-      {"runaway set", [&] { in.itemSets = {{1, 9e99, 0}}; }, h7::RunEnd::Failed,
-       QStringLiteral("ERROR  インデックスが有効範囲にありません。")},
+      {"no items", [&] { in.itemSets = {{0, 5, 0}, {1, 0, 0}}; }, h7::noItemsMessage()},
+      {"missing data file", [&] { in.prefectures = {"13", "14"}; }, "ERROR  ファイルが見つかりません。"},
+      {"missing folder", [&] { in.inputFolder = dir.file("nowhere"); }, "ERROR  パスが見つかりません。"},
+      {"data file a folder", [&] {
+         in.prefectures = {"15"};
+         QDir(dir.path()).mkdir("H7S15S1.DAT");
+       }, "ERROR  フォルダが指定されています。"},
+      {"no group", [&] { in.group = 0; }, "ERROR  集計区分が選択されていません。"},
+      {"missing names", [&] { QFile::remove(names); }, "ERROR  ファイルが見つかりません。 (" + names + ')'},
+      {"names a folder", [&] {
+         QFile::remove(names);
+         QDir(dir.path()).mkdir("NAMEH7S1.CCC");
+       }, "ERROR  フォルダが指定されています。 (" + names + ')'},
+      {"1401 names", [&] { dir.write("NAMEH7S1.CCC", lines(std::vector<std::string>(1401, "n"))); },
+       "ERROR  インデックスが有効範囲にありません。 (" + names + ')'},
+      {"a name of 5000 bytes", [&] { dir.write("NAMEH7S1.CCC", std::string(5000, 'n')); },
+       "ERROR  項目名称が長すぎます。 (" + names + ')'},
+      {"empty names", [&] { dir.write("NAMEH7S1.CCC", ""); }, "正常終了  KCNT= 0   ICNT=  2  ,OCNT=  3"},
+      {"position past 1400", [&] { in.itemSets = {{1, 1401, 0}}; }, "ERROR  インデックスが有効範囲にありません。"},
+      {"runaway set", [&] { in.itemSets = {{1, 9e99, 0}}; }, "ERROR  インデックスが有効範囲にありません。"},
       {"code overflow", [&] {
          in.municipalityFilter = true;
          in.municipalities = {{100, 999}};
-         writeData({record("13", "1E5", "000100", {})});
-       }, h7::RunEnd::Failed, QStringLiteral("ERROR  オーバーフローしました。")},
+         writeData({record("13", "101", {}), record("13", "1E5", {})});
+       }, "ERROR  オーバーフローしました。"},
       {"value overflow", [&] {
          in.numerify = true;
-         writeData({record("13", "101", "000100", {"     1E999"})});
-       }, h7::RunEnd::Failed, QStringLiteral("ERROR  オーバーフローしました。")},
-      {"output is the data file", [&] { in.outputFile = dir.file("H7S13S1.DAT"); }, h7::RunEnd::Failed,
-       QStringLiteral("ERROR  出力ファイルが入力ファイルと同じです")},
-      {"data file is a folder", [&] { in.prefectures = QStringList{"15"}; QDir(dir.path()).mkdir("H7S15S1.DAT"); },
-       h7::RunEnd::Failed, QStringLiteral("ERROR  フォルダが指定されています。")},
-      {"names file is a folder", [&] { QFile::remove(names); QDir(dir.path()).mkdir("NAMEH7S1.CCC"); },
-       h7::RunEnd::Failed, QStringLiteral("ERROR  フォルダが指定されています。 (") + names + u')'},
+         writeData({record("13", "101", {"     1E999"})});
+       }, "ERROR  オーバーフローしました。"},
+      {"output empty", [&] { in.outputFile = ""; }, "ERROR  パス名が無効です。"},
+      {"output folder missing", [&] { in.outputFile = dir.file("missing/out.csv"); }, "ERROR  パスが見つかりません。"},
+      {"output a folder", [&] { in.outputFile = dir.path(); }, "ERROR  フォルダが指定されています。"},
+      {"output the data file", [&] { in.outputFile = dir.file("H7S13S1.DAT"); }, "ERROR  出力ファイルが入力ファイルと同じです"},
+      {"output read-only", [&] { ::chmod(QFile::encodeName(in.outputFile).constData(), 0444); },
+       "ERROR  書き込みできません。"},
+      {"output a full device", [&] { in.outputFile = "/dev/full"; }, full},
+      {"output past the file-size limit", [&] {
+         in.itemSets = {{1, 1400, 0}};
+         writeData(std::vector<std::string>(100, record("13", "101", {})));
+       }, full, 16 * 1024},
   };
+  ::signal(SIGXFSZ, SIG_IGN);  // a write past the limit fails with EFBIG
   for (const auto& c : cases) {
+    QDir(dir.path()).removeRecursively();
+    QDir().mkpath(dir.path());
     SetUp();
-    dir.write("out.csv", earlier);
+    dir.write("out.csv", "earlier");
     c.prepare();
     const std::string data = dir.bytes("H7S13S1.DAT");
+    rlimit saved{};
+    ::getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit limit{c.sizeLimit, saved.rlim_max};
+    ::setrlimit(RLIMIT_FSIZE, &limit);
     auto r = run();
-    EXPECT_EQ(r.end, c.end) << c.what;
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    const h7::RunEnd end = c.message.startsWith(u'正') ? h7::RunEnd::Completed
+                           : c.message == h7::noItemsMessage() ? h7::RunEnd::NoItems
+                                                               : h7::RunEnd::Failed;
     EXPECT_EQ(r.message, c.message) << c.what;
-    EXPECT_EQ(dir.bytes("out.csv"), earlier) << c.what;
+    EXPECT_EQ(r.end, end) << c.what;
+    if (end != h7::RunEnd::Completed) EXPECT_EQ(dir.bytes("out.csv"), "earlier") << c.what;
     EXPECT_EQ(dir.bytes("H7S13S1.DAT"), data) << c.what;
-    EXPECT_TRUE(onlyExpectedFiles()) << c.what;
+    EXPECT_TRUE(noTemporaries()) << c.what;
   }
-}
-
-TEST_F(Run, BadOutputPathsFailWithoutTouchingAnything) {
-  const struct {
-    QString output;
-    QString message;
-  } cases[] = {
-      {"", QStringLiteral("ERROR  パス名が無効です。")},
-      {"missing/out.csv", QStringLiteral("ERROR  パスが見つかりません。")},
-      {".", QStringLiteral("ERROR  フォルダが指定されています。")},
-      {"NAMEH7S1.CCC", QStringLiteral("ERROR  出力ファイルが入力ファイルと同じです")},
-  };
-  for (const auto& c : cases) {
-    in.outputFile = c.output.isEmpty() ? c.output : dir.file(c.output);
-    EXPECT_EQ(run().message, c.message) << c.output.toStdString();
-  }
-  dir.write("ro.csv", "keep");
-  ::chmod(dir.file("ro.csv").toLocal8Bit().constData(), 0444);
-  in.outputFile = dir.file("ro.csv");
-  EXPECT_EQ(run().message, QStringLiteral("ERROR  書き込みできません。"));
-  EXPECT_EQ(dir.bytes("ro.csv"), "keep");
-  EXPECT_TRUE(onlyExpectedFiles());
-}
-
-TEST_F(Run, DeviceOutputIsWrittenInPlace) {
-  in.outputFile = "/dev/null";
-  EXPECT_EQ(run().end, h7::RunEnd::Completed);
 }
 
 TEST_F(Run, MunicipalityFilter) {
   std::vector<std::string> records;
-  for (const char* code : {"100", "101", "105", "106", "201", "202", "   ", "1.5"})
-    records.push_back(record("13", code, "000100", {"         1"}));
+  for (const char* code : {"100", "101", "105", "106", "201", "202", "   ", "1.5"}) records.push_back(record("13", code, {}));
   writeData(records);
   in.municipalityFilter = true;
-  in.municipalities = {{101, 105}, {201, 201}, {0, 0}, {2, 2}};
-  auto r = run();
-  EXPECT_EQ(r.message, QStringLiteral("正常終了  KCNT= 3   ICNT=  8  ,OCNT=  4"));
-  std::string out = dir.bytes("out.csv");
-  EXPECT_NE(out.find("\"101\""), std::string::npos);
-  EXPECT_NE(out.find("\"105\""), std::string::npos);
-  EXPECT_NE(out.find("\"201\""), std::string::npos);
-  EXPECT_EQ(out.find("\"1.5\""), std::string::npos);  // 1.5 rounds to 2: range 4 is behind a 0
-  in.municipalities = {{1, 2}};
-  EXPECT_EQ(run().OCNT, 2);  // only 1.5, rounded to 2
-  in.municipalities = {{100, 0}};
-  EXPECT_EQ(run().OCNT, 1);  // the run does not fill in a last code of 0
+  const std::pair<std::vector<h7::MunicipalityRange>, long long> cases[] = {  // ranges, records kept
+      {{{101, 105}, {201, 201}, {0, 0}, {2, 2}}, 3},  // range 4 is behind a 0
+      {{{1, 2}}, 1},                                  // 1.5 rounds to 2
+      {{{100, 0}}, 0},                                // the run does not fill in a last code of 0
+  };
+  for (const auto& [ranges, kept] : cases) {
+    in.municipalities = ranges;
+    EXPECT_EQ(run().OCNT, 1 + kept);
+    if (kept == 1) EXPECT_EQ(body().substr(0, 11), "\"13\",\"1.5\",");
+  }
 }
 
 TEST_F(Run, CsvStaysValidAndLowerCaseFileNamesAreFound) {
   dir.write("NAMEH7S1.CCC", lines({sjis("\"その他\"の世帯"), "a,b"}));
   QFile::remove(dir.file("H7S13S1.DAT"));
-  writeData({record("13", "101", "000100", {"   1,234  "})}, "h7s13s1.dat");
+  writeData({record("13", "101", {"   1,234  "})}, "h7s13s1.dat");
   in.itemSets = {{1, 2, 0}};
   ASSERT_EQ(run().end, h7::RunEnd::Completed);
   EXPECT_EQ(dir.bytes("out.csv"), kHeaderStart + ",\"\"\"" + sjis("その他") + "\"\"" + sjis("の世帯") +
                                       "\",\"a,b\"\r\n\"13\",\"101\",\"000100\",\"   1,234  \",\r\n");
 }
 
-TEST_F(Run, ProgressAndUtf8Output) {
+TEST_F(Run, ProgressUtf8AndStats) {
+  writeData({record("13", "101", {"         X", "          ", "         0"}),
+             record("13", "102", {"        **", "       1.5", "    &H"}), record("13", "103", {"         -"})});
   std::vector<h7::RunProgressInfo> seen;
-  in.utf8 = true;
-  in.utf8Bom = true;
+  in.utf8 = in.utf8Bom = in.stats = true;
+  in.itemSets = {{1, 3, 0}, {1, 0, 0}};
   auto r = h7::runExtraction(in, [&](const h7::RunProgressInfo& p) { seen.push_back(p); });
   ASSERT_EQ(r.end, h7::RunEnd::Completed);
-  ASSERT_GE(seen.size(), 2u);
   const long long size = (long long)dir.bytes("H7S13S1.DAT").size();
+  ASSERT_GE(seen.size(), 2u);
   EXPECT_EQ(seen.front().lines, 0);
-  EXPECT_EQ(seen.back().lines, 2);
+  EXPECT_EQ(seen.back().lines, 3);
   EXPECT_EQ(seen.back().bytes, size);
   EXPECT_EQ(seen.back().totalBytes, size);
-  std::string out = dir.bytes("out.csv");
-  EXPECT_EQ(out.substr(0, out.find("\r\n")), "\xEF\xBB\xBF\"県\",\"市区町村\",\"町丁･字等\",\"人口総数\",\"男\",\"女\"");
-}
-
-TEST_F(Run, StatsCountValuesWithoutNumber) {
-  writeData({record("13", "101", "000100", {"         X", "          ", "         0"}),
-             record("13", "102", "000200", {"        **", "       1.5", "    &H"}),
-             record("13", "103", "000300", {"         -"})});
-  in.stats = true;
-  in.itemSets = {{1, 3, 0}, {1, 0, 0}};
-  auto r = run();
-  ASSERT_EQ(r.end, h7::RunEnd::Completed);
+  const std::string out = dir.bytes("out.csv");
+  EXPECT_EQ(out.substr(0, out.find("\r\n")), "\xEF\xBB\xBF\"県\",\"市区町村\",\"町丁･字等\",\"人口総数\",\"男\",\"女\",\"人口総数\"");
   EXPECT_EQ(r.itemPositions, (std::vector<int>{1, 2, 3, 1}));
   EXPECT_EQ(r.noNumber, (std::vector<long long>{3, 2, 2, 3}));  // a short record's missing fields count too
+}
+
+// Two workers and tiny chunks give the bytes, counts and failures of one pass; several
+// prefectures make one output.
+TEST_F(Run, ParallelAsOnePass) {
+  std::mt19937 rng(11);
+  std::string fields, file;
+  for (int k = 0; k < 3000; ++k) fields += std::to_string(1000000000 + rng() % 100000000);  // 10 digits each
+  for (int i = 0; i < 400; ++i)
+    file += record("13", i % 3 ? "120" : "200", {fields.substr(i * 10, 200)}) + (i % 3 == 1 ? "\r" : "\r\n");
+  dir.write("H7S14S1.DAT", lines(std::vector<std::string>(30, record("14", "130", {fields.substr(0, 200)}))));
+  in.prefectures = {"13", "14"};
+  in.numerify = in.municipalityFilter = true;
+  in.itemSets = {{1, 20, 3}, {2, 0, 0}};
+  in.municipalities = {{101, 150}};
+  // Then a failure in a late chunk: the same message and counts, the earlier output kept.
+  const std::pair<std::string, long long> cases[] = {  // data, lines read
+      {file, 430}, {file + record("13", "1E5", {}) + "\r\nx", 401}, {file + record("13", "120", {"     1E999"}) + "\r\nx", 401}};
+  for (const auto& [data, read] : cases) {
+    dir.write("H7S13S1.DAT", data);
+    in.outputFile = dir.file("one.csv");
+    in.threads = 0;
+    const h7::RunResult one = run();
+    EXPECT_EQ(one.ICNT, read);
+    for (std::size_t chunk : {500, 1001, 4096}) {
+      dir.write("many.csv", "earlier");
+      in.outputFile = dir.file("many.csv");
+      in.threads = 2;
+      in.chunkBytes = chunk;
+      const h7::RunResult many = run();
+      EXPECT_EQ(many.message, one.message) << chunk;
+      EXPECT_EQ(many.ICNT, one.ICNT) << chunk;
+      EXPECT_EQ(dir.bytes("many.csv"), one.end == h7::RunEnd::Completed ? dir.bytes("one.csv") : "earlier") << chunk;
+    }
+  }
 }
 
 }  // namespace

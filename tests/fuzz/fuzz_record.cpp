@@ -3,19 +3,31 @@
 // a heap block of its exact size, so a read past it stops the run. The output line must
 // equal the one built by the plain rule: characters split one by one, codes quoted with
 // inner quotation marks doubled, raw values quoted when they hold a comma, a quotation
-// mark or a line feed, numerified values in canonical form; 3 + item-count parts outside
-// quotes, CR LF at the end.
+// mark or a line feed, numerified values in canonical form, CR LF at the end.
 #include <cmath>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include <cstdio>
+#include <cstdlib>
+
 #include "common/numeric.h"
 #include "common/sjis.h"
 #include "extract/record.h"
-#include "fuzz_util.h"
+
+// A failed check stops the program with a message; libFuzzer then keeps the input.
+#define H7_FUZZ_CHECK(cond) \
+  ((cond) ? void() : (std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #cond), std::abort()))
 
 namespace {
+
+// Small decisions taken off the front of the input; 0 once it is used up.
+struct Input {
+  const std::uint8_t *p, *end;
+  std::uint8_t byte() { return p < end ? *p++ : 0; }
+  std::string_view rest() const { return {reinterpret_cast<const char*>(p), std::size_t(end - p)}; }
+};
 
 // `count` characters from 1-based `position`, the line split character by character.
 std::string plainChars(std::string_view line, std::size_t position, std::size_t count) {
@@ -41,27 +53,15 @@ std::string plainQuoted(const std::string& s) {
   return out + "\"";
 }
 
-// Parts separated by commas outside quotation marks.
-std::size_t csvParts(std::string_view line) {
-  std::size_t parts = 1;
-  bool quoted = false;
-  for (char c : line) {
-    if (c == '"') quoted = !quoted;
-    else if (c == ',' && !quoted) ++parts;
-  }
-  H7_FUZZ_CHECK(!quoted);
-  return parts;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  h7fuzz::Input in(data, size);
+  Input in{data, data + size};
   const bool numerify = in.byte() & 1;
   std::vector<int> positions(in.byte() % 8);
   for (int& p : positions) {
     p = in.byte();
-    if (p >= 200) p = in.word() % 1401;
+    if (p >= 200) p = (in.byte() | in.byte() << 8) % 1401;
   }
   const std::string_view rest = in.rest();
   std::unique_ptr<char[]> exact(new char[rest.size()]);
@@ -98,7 +98,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!ok) return 0;
   const std::string_view out = buffer.view();
   H7_FUZZ_CHECK(out[0] == 'x' && out.substr(1) == expected);
-  H7_FUZZ_CHECK(csvParts(out.substr(1)) == 3 + positions.size());
-  H7_FUZZ_CHECK(out.size() >= 3 && out.substr(out.size() - 2) == "\r\n");
   return 0;
 }

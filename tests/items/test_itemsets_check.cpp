@@ -1,5 +1,5 @@
-// What the item selection screen cannot reach: values longer than its fields, and the
-// any number of sets that h7extract checks. The screen's own cases are typed in gui_form4.
+// The back operation of the item selection screen on the texts of its fifteen fields,
+// and the checks on any number of sets as h7extract hands them over.
 #include <gtest/gtest.h>
 
 #include "common/numeric.h"
@@ -10,40 +10,56 @@ namespace {
 
 using namespace h7;
 
-// A set-5 value that does not fit 16 bits stops the store there: NFR1..5, NTO1..5, INT1..5
-// in that order, so the values after it keep what they held.
-TEST(ItemSetsBack, Set5OverflowStopsTheStoreThere) {
-  const struct {
-    std::array<const char*, 3> set5;
-    const char* stored;
-  } cases[] = {
-      {{"1", "-32769", "1"}, "1 1 1 1 1 / 1 1 1 1 7 / 7 7 7 7 7"},
-      {{"1", "1", "1E400"}, "1 1 1 1 1 / 1 1 1 1 1 / 1 1 1 1 7"},
+TEST(ItemSetsBack, ConvertsStoresAndChecksInOrder) {
+  const QString ok, below = itemmsg::belowSmallest(), above = itemmsg::aboveLargest(),
+                    interval = itemmsg::badInterval(), order = itemmsg::startAfterEnd(),
+                    overflow = "ERROR  " + overflowDescription();
+  // group, typed "start,end,interval;..." for sets 1 to 5, message, NFR1..5 / NTO1..5 /
+  // INT1..5 afterwards, the fields afterwards (null: as typed)
+  const std::tuple<int, const char*, QString, const char*, const char*> cases[] = {
+      {1, "", ok, "0 0 0 0 0 / 0 0 0 0 0 / 0 0 0 0 0", nullptr},
+      {1, "1,2,3;4,5,6;7,8,9;10,11,12;13,14,15", ok, "1 4 7 10 13 / 2 5 8 11 14 / 3 6 9 12 15", nullptr},
+      {1, "5", ok, "5 0 0 0 0 / 5 0 0 0 0 / 0 0 0 0 0", nullptr},
+      {2, "100", below, "100 0 0 0 0 / 0 0 0 0 0 / 0 0 0 0 0", nullptr},
+      {2, ",100", below, "0 0 0 0 0 / 100 0 0 0 0 / 0 0 0 0 0", nullptr},
+      {3, "3052", ok, "3052 0 0 0 0 / 3052 0 0 0 0 / 0 0 0 0 0", nullptr},
+      {3, ";;;;3053", above, "0 0 0 0 3053 / 0 0 0 0 0 / 0 0 0 0 0", nullptr},
+      {2, "１３６２,－３．７,ａ;　５０", below, "1362 50 0 0 0 / -3 0 0 0 0 / 0 0 0 0 0", "1362,-3.7,a; 50"},
+      {1, "12.9;1e3;;;12.9,12.9", ok, "12 1000 0 0 12 / 12 1000 0 0 12 / 0 0 0 0 0", nullptr},
+      {1, "-.4", ok, "0 0 0 0 0 / 0 0 0 0 0 / 0 0 0 0 0", nullptr},
+      {1, ";,,-1", interval, "0 0 0 0 0 / 0 0 0 0 0 / 0 -1 0 0 0", nullptr},
+      // The checks in their order, each over all five sets.
+      {2, "9999;;;;100", below, "9999 0 0 0 100 / 0 0 0 0 0 / 0 0 0 0 0", nullptr},
+      {2, ",100;,9999", above, "0 0 0 0 0 / 100 9999 0 0 0 / 0 0 0 0 0", nullptr},
+      {2, ";;;;,100,-1", below, "0 0 0 0 0 / 0 0 0 0 100 / 0 0 0 0 -1", nullptr},
+      {1, "5,4,-1", interval, "5 0 0 0 0 / 4 0 0 0 0 / -1 0 0 0 0", nullptr},
+      {1, "10,20;30,25", order, "10 30 0 0 0 / 20 25 0 0 0 / 0 0 0 0 0", nullptr},
+      {1, ";30;50,40", order, "0 30 50 0 0 / 0 30 40 0 0 / 0 0 0 0 0", nullptr},  // substitution before it kept
+      // A set-5 value that does not fit 16 bits stops the store there (NFR, NTO, INT in turn).
+      {1, "7;;;;9e9", overflow, "7 0 0 0 0 / 0 0 0 0 0 / 0 0 0 0 0", nullptr},
+      {1, "1,1,1;1,1,1;1,1,1;1,1,1;1,-32769,1", overflow, "1 1 1 1 1 / 1 1 1 1 0 / 0 0 0 0 0", nullptr},
+      {1, "1,1,1;1,1,1;1,1,1;1,1,1;1,1,1E400", overflow, "1 1 1 1 1 / 1 1 1 1 1 / 1 1 1 1 0", nullptr},
   };
-  for (const auto& c : cases) {
+  for (const auto& [group, typed, message, stored, shown] : cases) {
     JobParams params;
-    std::array<QString, 15> fields;
-    fields.fill("7");
-    ASSERT_TRUE(storeAndCheckItemSets(fields, 1, params).isEmpty());
-    fields.fill("1");
-    for (int i = 0; i < 3; ++i) fields[12 + i] = c.set5[i];
-    EXPECT_EQ(storeAndCheckItemSets(fields, 1, params), "ERROR  " + overflowDescription());
-    EXPECT_EQ(h7test::storedValues(params, {JobParams::itemFirst, JobParams::itemLast, JobParams::itemInterval}),
-              c.stored);
+    auto fields = h7test::rowsToFields<15>(QString::fromUtf8(typed), 3);
+    EXPECT_EQ(storeAndCheckItemSets(fields, group, params), message) << typed;
+    EXPECT_EQ(h7test::storedValues(params, {JobParams::itemFirst, JobParams::itemLast, JobParams::itemInterval}), stored)
+        << typed;
+    EXPECT_EQ(h7test::fieldsToRows(fields, 3), QString::fromUtf8(shown ? shown : typed)) << typed;
   }
 }
 
+// Every check reaches a sixth set.
 TEST(ItemSetsCheck, TakesAnyNumberOfSets) {
-  const std::pair<ItemSet, QString> sixth[] = {  // every check reaches a sixth set
+  const std::pair<ItemSet, QString> sixth[] = {
       {{6, 0, 0}, {}}, {{-1, 0, 0}, itemmsg::belowSmallest()}, {{1362, 0, 0}, itemmsg::aboveLargest()},
       {{6, 1362, 0}, itemmsg::aboveLargest()}, {{6, -1, 0}, itemmsg::belowSmallest()},
       {{6, 0, -1}, itemmsg::badInterval()}, {{9, 8, 0}, itemmsg::startAfterEnd()}};
   for (const auto& [set, message] : sixth) {
     std::vector<ItemSet> sets = {{1, 0, 0}, {2, 3, 1}, {4, 0, 2}, {5, 5, 0}, {0, 0, 0}, set};
     EXPECT_EQ(checkItemSets(sets, itemBounds(1)), message) << set.first << ' ' << set.last;
-    if (message.isEmpty()) {
-      EXPECT_EQ(sets[5].last, 6);
-    }
+    EXPECT_EQ(sets[5].last, message.isEmpty() ? 6 : set.last);
   }
 }
 

@@ -1,12 +1,11 @@
 // Helpers of the screen suites: messages recorded instead of shown, a fresh main screen,
-// typing, clicking and tabbing as a user does.
+// controls found by their names, typing and clicking as a user does.
 #pragma once
 
+#include <QApplication>
 #include <QInputMethodEvent>
-#include <QLabel>
 #include <QLineEdit>
-#include <QRadioButton>
-#include <QRegularExpression>
+#include <QPushButton>
 #include <QtTest>
 #include <memory>
 
@@ -30,22 +29,37 @@ class ScreenSuite : public QObject {
   bool showMainScreen() {
     messages.clear();
     main = std::make_unique<Form1>();
-    main->B_Path = H7_BIN_DIR;
+    params().B_Path = H7_BIN_DIR;
     main->show();
     return QTest::qWaitForWindowActive(main.get());
   }
+  h7::JobParams& params() { return *main; }
 };
+
+// The control of a screen by its name.
+template <class W = QWidget>
+W* child(QWidget* screen, const char* name) {
+  W* w = screen ? screen->findChild<W*>(QLatin1String(name)) : nullptr;
+  if (!w) qFatal("no control %s", name);
+  return w;
+}
+inline QLineEdit* field(QWidget* screen, const char* name) { return child<QLineEdit>(screen, name); }
+inline void click(QWidget* screen, const char* name) { QTest::mouseClick(child(screen, name), Qt::LeftButton); }
+
+// The screen of this type that exists now, or null.
+template <class Screen>
+Screen* screenOf() {
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (auto* s = qobject_cast<Screen*>(w)) return s;
+  return nullptr;
+}
 
 // The screen a main-screen button opens, once it is visible and active; else null.
 template <class Screen>
-Screen* open(QPushButton* button, const QPointer<Screen>& slot) {
-  QTest::mouseClick(button, Qt::LeftButton);
-  return slot && slot->isVisible() && QTest::qWaitForWindowActive(slot.data()) ? slot.data() : nullptr;
-}
-
-inline void chooseGroup(Form1& main, int group) {
-  QRadioButton* options[] = {main.Option1, main.Option2, main.Option3};
-  QTest::mouseClick(options[group - 1], Qt::LeftButton);
+Screen* open(QWidget* main, const char* button) {
+  click(main, button);
+  Screen* s = screenOf<Screen>();
+  return s && s->isVisible() && QTest::qWaitForWindowActive(s) ? s : nullptr;
 }
 
 // ASCII through key clicks; other characters (full-width digits, kana) as the input
@@ -61,40 +75,6 @@ inline void typeText(QWidget* field, const QString& text) {
     }
   }
 }
-
-// Text1..Text<count> of a screen.
-inline QList<QLineEdit*> textFields(QWidget* screen, int count) {
-  QList<QLineEdit*> fields;
-  for (int i = 1; i <= count; ++i) fields << screen->findChild<QLineEdit*>(QStringLiteral("Text%1").arg(i));
-  return fields;
-}
-
-// "start,end;start,end" typed row by row into fields of `width` to a row; the rest emptied.
-inline void typeRows(const QList<QLineEdit*>& fields, int width, const QString& rows) {
-  for (QLineEdit* field : fields) field->clear();
-  const QStringList parts = rows.split(u';');
-  for (qsizetype r = 0; r < parts.size(); ++r) {
-    const QStringList values = parts[r].split(u',');
-    for (qsizetype v = 0; v < values.size(); ++v) typeText(fields[r * width + v], values[v]);
-  }
-}
-
-// The fields in the same form, empty parts at the end of a row and of the whole dropped.
-inline QString rowTexts(const QList<QLineEdit*>& fields, int width) {
-  QString text;
-  for (qsizetype i = 0; i < fields.size(); ++i) text += fields[i]->text() + (i % width == width - 1 ? ';' : ',');
-  return text.replace(QRegularExpression(",+;"), ";").remove(QRegularExpression("[,;]+$"));
-}
-
-// Where the Tab key leads from `first`: the object names of `count` focused controls.
-inline QStringList focusChain(QWidget* first, int count) {
-  first->setFocus();
-  QStringList names;
-  for (QWidget* at; names.size() < count && (at = QApplication::focusWidget());) {
-    names << at->objectName();
-    QTest::keyClick(at, Qt::Key_Tab);
-  }
-  return names;
-}
+inline void type(QWidget* screen, const char* name, const QString& text) { typeText(field(screen, name), text); }
 
 }  // namespace h7test

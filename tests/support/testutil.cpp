@@ -8,30 +8,19 @@
 
 namespace h7test {
 
-ScratchDir::ScratchDir() : dir_(QDir::tempPath() + QStringLiteral("/h7test-XXXXXX")) {
-  if (!dir_.isValid()) throw std::runtime_error("cannot make a scratch folder");
+std::string ScratchDir::bytes(const QString& name) const {
+  QFile f(file(name));
+  if (!f.open(QIODevice::ReadOnly)) throw std::runtime_error("cannot read " + name.toStdString());
+  return f.readAll().toStdString();
 }
 
-std::string ScratchDir::bytes(const QString& name) const { return readBytes(file(name)); }
-void ScratchDir::write(const QString& name, const std::string& b) const { writeBytes(file(name), b); }
-
-std::string readBytes(const QString& path) {
-  QFile f(path);
-  if (!f.open(QIODevice::ReadOnly)) throw std::runtime_error("cannot read " + path.toStdString());
-  QByteArray all = f.readAll();
-  return std::string(all.constData(), std::size_t(all.size()));
-}
-
-void writeBytes(const QString& path, const std::string& bytes) {
-  QFile f(path);
-  if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) throw std::runtime_error("cannot write " + path.toStdString());
+void ScratchDir::write(const QString& name, const std::string& bytes) const {
+  QFile f(file(name));
+  if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) throw std::runtime_error("cannot write " + name.toStdString());
   f.write(bytes.data(), qint64(bytes.size()));
 }
 
-std::string sjis(const char* utf8) {
-  QByteArray b = h7::sjis::encode(QString::fromUtf8(utf8));
-  return std::string(b.constData(), std::size_t(b.size()));
-}
+std::string sjis(const char* utf8) { return h7::sjis::encode(QString::fromUtf8(utf8)).toStdString(); }
 
 QString storedValues(const h7::JobParams& params, std::initializer_list<JobColumn> columns) {
   QStringList parts;

@@ -1,9 +1,11 @@
-// Small helpers shared by the test programs: scratch folders and whole-file bytes.
+// Small helpers shared by the test programs: scratch folders, bytes, job parameters.
 #pragma once
 
-#include <QString>
+#include <QRegularExpression>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <initializer_list>
 #include <ostream>
@@ -14,27 +16,22 @@
 
 namespace h7test {
 
-// A fresh folder removed at the end of the test.
+// A fresh folder removed at the end of the test, with whole-file reads and writes.
 class ScratchDir {
  public:
-  ScratchDir();
   QString path() const { return dir_.path(); }
   QString file(const QString& name) const { return dir_.filePath(name); }
   std::string bytes(const QString& name) const;
   void write(const QString& name, const std::string& bytes) const;
 
  private:
-  QTemporaryDir dir_;
+  QTemporaryDir dir_{QDir::tempPath() + QStringLiteral("/h7test-XXXXXX")};
 };
-
-std::string readBytes(const QString& path);
-void writeBytes(const QString& path, const std::string& bytes);
 
 // Bytes handed out in pieces of at most `step`, so that line ends can fall on block edges.
 class MemorySource final : public h7::ByteSource {
  public:
-  explicit MemorySource(std::string bytes, std::size_t step = std::size_t(1) << 20)
-      : bytes_(std::move(bytes)), step_(step) {}
+  explicit MemorySource(std::string bytes, std::size_t step) : bytes_(std::move(bytes)), step_(step) {}
   std::ptrdiff_t read(char* buffer, std::size_t size) override {
     std::size_t n = std::min({size, step_, bytes_.size() - at_});
     if (n) std::memcpy(buffer, bytes_.data() + at_, n);
@@ -53,6 +50,26 @@ std::string sjis(const char* utf8);
 // Columns of the job parameters in canonical form, sets 1 to 5 each: "5 0 0 0 0 / 5 0 0 0 0".
 using JobColumn = h7::JobValue h7::JobParams::* const*;
 QString storedValues(const h7::JobParams& params, std::initializer_list<JobColumn> columns);
+
+// The texts of a screen's fields from "a,b,c;d,e,f": `width` fields to a row, the rest empty.
+template <std::size_t N>
+std::array<QString, N> rowsToFields(const QString& rows, int width) {
+  std::array<QString, N> fields;
+  const QStringList parts = rows.split(u';');
+  for (qsizetype r = 0; r < parts.size(); ++r) {
+    const QStringList values = parts[r].split(u',');
+    for (qsizetype v = 0; v < values.size(); ++v) fields[std::size_t(r * width + v)] = values[v];
+  }
+  return fields;
+}
+
+// The same form back, empty parts at the end of a row and of the whole dropped.
+template <class Fields>
+QString fieldsToRows(const Fields& fields, int width) {
+  QString text;
+  for (std::size_t i = 0; i < fields.size(); ++i) text += fields[i] + (int(i) % width == width - 1 ? u';' : u',');
+  return text.replace(QRegularExpression(",+;"), ";").remove(QRegularExpression("[,;]+$"));
+}
 
 }  // namespace h7test
 
