@@ -14,9 +14,9 @@
 #include <QStringList>
 #include <cstdio>
 
-#include "common/messagebox.h"
-#include "common/screen_layout.h"
-#include "main/form1.h"
+#include "gui/message_box.h"
+#include "gui/screen_layout.h"
+#include "gui/form1.h"
 
 int main(int argc, char** argv) {
   if (argc != 5) {
@@ -38,20 +38,22 @@ int main(int argc, char** argv) {
   form1.show();
   QCoreApplication::processEvents();
 
-  form1.Text1->setText(QString::fromLocal8Bit(argv[1]));
-  form1.Text2->setText(QString::fromLocal8Bit(argv[2]));
-  form1.Text3->setText(QString::fromLocal8Bit(argv[3]));
-  form1.B_Path = QString::fromLocal8Bit(argv[4]);
-  form1.NFR1.assign(1);
-  form1.NTO1.assign(991);
-  form1.INT1.assign(10);
+  auto field = [&](const char* name) { return form1.findChild<QLineEdit*>(QLatin1String(name)); };
+  field("Text1")->setText(QString::fromLocal8Bit(argv[1]));
+  field("Text2")->setText(QString::fromLocal8Bit(argv[2]));
+  field("Text3")->setText(QString::fromLocal8Bit(argv[3]));
+  h7::JobParams& params = form1.params();
+  params.B_Path = QString::fromLocal8Bit(argv[4]);
+  params.NFR[0].assign(1);
+  params.NTO[0].assign(991);
+  params.INT[0].assign(10);
 
   QElapsedTimer clock;
   clock.start();
-  form1.Command3->click();
+  form1.findChild<QPushButton*>(QStringLiteral("Command3"))->click();
   const double seconds = double(clock.nsecsElapsed()) / 1e9;
 
-  const QString status = form1.Label1->text();
+  const QString status = form1.findChild<QLabel*>(QStringLiteral("Label1"))->text();
   std::printf("seconds: %.3f\nLabel1: %s\n", seconds, status.toUtf8().constData());
   for (const QString& m : messages) std::printf("message: %s\n", m.toUtf8().constData());
   return status.startsWith(QStringLiteral("正常終了")) ? 0 : 1;

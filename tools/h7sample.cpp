@@ -1,10 +1,12 @@
 // h7sample: writes synthetic item-name files and census data files (Shift-JIS, CR LF)
 // for the demo, the tests and the benchmarks. Output depends only on the arguments and
 // the seed, so the same command gives the same bytes on every machine.
-#include "common/sjis.h"
-#include "extract/groups.h"
+#include "core/command_line.h"
+#include "core/groups.h"
+#include "core/sjis.h"
 
 #include <QByteArray>
+#include <QCommandLineParser>
 #include <QDir>
 #include <QFile>
 #include <QSet>
@@ -17,6 +19,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -590,64 +593,56 @@ bool parsePrefectures(std::string_view text, std::vector<int>& out) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
-  bool names = false, data = false;
-  std::optional<std::string_view> outArg, prefArg, groupArg, recordsArg, seedArg;
-
-  for (int i = 1; i < argc; ++i) {
-    const std::string_view arg = argv[i];
-    if (arg == "-h" || arg == "--help") {
-      std::fputs(kHelp, stdout);
-      return 0;
-    }
-    if (arg == "--names") {
-      names = true;
-      continue;
-    }
-    if (arg == "--data") {
-      data = true;
-      continue;
-    }
-    // "--option value" or "--option=value"
-    const std::size_t eq = arg.find('=');
-    const std::string_view option = arg.substr(0, eq);
-    std::optional<std::string_view>* target = option == "--out"       ? &outArg
-                                              : option == "--pref"    ? &prefArg
-                                              : option == "--group"   ? &groupArg
-                                              : option == "--records" ? &recordsArg
-                                              : option == "--seed"    ? &seedArg
-                                                                      : nullptr;
-    if (!target) return usageError("unknown argument '" + std::string(arg) + "'");
-    if (*target) return usageError(std::string(option) + " given twice");
-    if (eq != std::string_view::npos) *target = arg.substr(eq + 1);
-    else if (i + 1 < argc) *target = std::string_view(argv[++i]);
-    else return usageError(std::string(option) + " needs a value");
+  QStringList arguments;
+  for (int i = 1; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+  QList<QCommandLineOption> options;
+  for (const char* name : {"out", "pref", "group", "records", "seed"})
+    options << QCommandLineOption(QString::fromLatin1(name), QString(), QStringLiteral("value"));
+  options << QCommandLineOption(QStringLiteral("names")) << QCommandLineOption(QStringLiteral("data"))
+          << QCommandLineOption(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+  QCommandLineParser parser;
+  if (auto problem = h7::readCommandLine(parser, options, arguments)) {
+    const std::string argument = problem->argument.toStdString();
+    return usageError(problem->kind == h7::ArgumentProblem::Unknown ? "unknown argument '" + argument + "'"
+                                                                    : argument + " needs a value");
   }
+  if (parser.isSet(QStringLiteral("help"))) {
+    std::fputs(kHelp, stdout);
+    return 0;
+  }
+  std::map<std::string, std::string> values;  // the options given, by name
+  for (const char* name : {"out", "pref", "group", "records", "seed"}) {
+    const QStringList given = parser.values(QString::fromLatin1(name));
+    if (given.size() > 1) return usageError("--" + std::string(name) + " given twice");
+    if (!given.isEmpty()) values[name] = given.first().toStdString();
+  }
+  const bool names = parser.isSet(QStringLiteral("names")), data = parser.isSet(QStringLiteral("data"));
+  auto given = [&](const char* name) { return values.count(name) > 0; };
 
   if (!names && !data) return usageError("nothing to do: give --names, --data or both");
-  if (!outArg || outArg->empty()) return usageError("--out DIR is required");
+  if (!given("out") || values["out"].empty()) return usageError("--out DIR is required");
 
   std::vector<int> prefectures;
   int group = 0;
   std::int64_t records = 0;
   std::uint64_t seed = 1;
   if (data) {
-    if (!prefArg) return usageError("--data needs --pref");
-    if (!groupArg) return usageError("--data needs --group");
-    if (!recordsArg) return usageError("--data needs --records");
-    if (!parsePrefectures(*prefArg, prefectures))
-      return usageError("--pref: '" + std::string(*prefArg) +
-                        "' is not a prefecture number 1-47, a range or a comma list of them");
-    if (!parseNumber(*groupArg, group) || !h7::tabulationGroup(group))
-      return usageError("--group: '" + std::string(*groupArg) + "' is not 1, 2 or 3");
-    if (!parseNumber(*recordsArg, records) || records < 0 || records > 100000000)
-      return usageError("--records: '" + std::string(*recordsArg) + "' is not a number from 0 to 100000000");
-    if (seedArg && !parseNumber(*seedArg, seed))
-      return usageError("--seed: '" + std::string(*seedArg) + "' is not a whole number from 0 to 2^64-1");
-  } else if (prefArg || groupArg || recordsArg || seedArg) {
+    if (!given("pref")) return usageError("--data needs --pref");
+    if (!given("group")) return usageError("--data needs --group");
+    if (!given("records")) return usageError("--data needs --records");
+    if (!parsePrefectures(values["pref"], prefectures))
+      return usageError("--pref: '" + values["pref"] + "' is not a prefecture number 1-47, a range or a comma list of them");
+    if (!parseNumber(values["group"], group) || !h7::tabulationGroup(group))
+      return usageError("--group: '" + values["group"] + "' is not 1, 2 or 3");
+    if (!parseNumber(values["records"], records) || records < 0 || records > 100000000)
+      return usageError("--records: '" + values["records"] + "' is not a number from 0 to 100000000");
+    if (given("seed") && !parseNumber(values["seed"], seed))
+      return usageError("--seed: '" + values["seed"] + "' is not a whole number from 0 to 2^64-1");
+  } else if (given("pref") || given("group") || given("records") || given("seed")) {
     return usageError("--pref, --group, --records and --seed go with --data");
   }
 
-  const QString dir = QDir::cleanPath(QString::fromLocal8Bit(outArg->data(), qsizetype(outArg->size())));
+  const QString dir = QDir::cleanPath(QString::fromStdString(values["out"]));
   if (!QDir().mkpath(dir)) {
     std::fprintf(stderr, "h7sample: cannot create the folder %s\n", qPrintable(dir));
     return 1;

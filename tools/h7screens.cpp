@@ -4,16 +4,11 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTableWidget>
 #include <cstdio>
 
-#include "common/messagebox.h"
-#include "common/screen_layout.h"
-#include "items/form4.h"
-#include "items/form5.h"
-#include "main/form1.h"
-#include "municipality/form6.h"
-#include "picker/form2.h"
+#include "gui/form1.h"
+#include "gui/message_box.h"
+#include "gui/screen_layout.h"
 
 namespace {
 bool save(QWidget* screen, const QString& file) {
@@ -40,31 +35,36 @@ int main(int argc, char** argv) {
   QDir::setCurrent(sample);  // the picker opens in the sample folder
 
   Form1 form1;
-  form1.B_Path = names;
+  form1.params().B_Path = names;
   form1.show();
-  form1.Text1->setText(QDir::toNativeSeparators(sample));
-  form1.Text2->setText(QDir::toNativeSeparators(sample + "/out.csv"));
-  form1.Text3->setText("13");
+  auto field = [](QWidget* screen, const char* name) { return screen->findChild<QLineEdit*>(QLatin1String(name)); };
+  auto click = [](QWidget* screen, const char* name) { screen->findChild<QPushButton*>(QLatin1String(name))->click(); };
+  auto screen = [](const char* name) {
+    for (QWidget* w : QApplication::topLevelWidgets())
+      if (w->objectName() == QLatin1String(name)) return w;
+    return static_cast<QWidget*>(nullptr);
+  };
+  field(&form1, "Text1")->setText(QDir::toNativeSeparators(sample));
+  field(&form1, "Text2")->setText(QDir::toNativeSeparators(sample + "/out.csv"));
+  field(&form1, "Text3")->setText("13");
 
-  Form4* items = form1.showScreen(form1.form4);
-  items->Text1->setText("1");
-  items->Text2->setText("10");
-  items->Text4->setText("101");
-  items->Text5->setText("141");
-  items->Text6->setText("10");
-  items->Command1->click();
-  items->Command2->click();  // the item list
-  Form5* list = form1.form5;
+  click(&form1, "Command4");
+  QWidget* items = screen("Form4");
+  const std::pair<const char*, const char*> sets[] = {{"Text1", "1"}, {"Text2", "10"}, {"Text4", "101"}, {"Text5", "141"}, {"Text6", "10"}};
+  for (const auto& [name, text] : sets) field(items, name)->setText(text);
+  click(items, "Command1");
+  click(items, "Command2");  // the item list
+  QWidget* list = screen("Form5");
 
-  Form6* municipalities = form1.showScreen(form1.form6);
-  municipalities->Text1->setText("101");
-  municipalities->Text2->setText("105");
-  municipalities->Text3->setText("201");
-  municipalities->Command1->click();
+  click(&form1, "Command6");
+  QWidget* municipalities = screen("Form6");
+  const std::pair<const char*, const char*> ranges[] = {{"Text1", "101"}, {"Text2", "105"}, {"Text3", "201"}};
+  for (const auto& [name, text] : ranges) field(municipalities, name)->setText(text);
+  click(municipalities, "Command1");
 
-  form1.Command3->click();
-  form1.TEXTSW = "TEXT2";
-  Form2* picker = form1.showScreen(form1.form2);
+  click(&form1, "Command2");  // the picker, for the output file
+  QWidget* picker = screen("Form2");
+  click(&form1, "Command3");  // the run, its message in the status line
   if (!messages.isEmpty()) std::fprintf(stderr, "message: %s\n", qPrintable(messages.join('\n')));
 
   bool ok = save(&form1, out + "/form1.png") && save(items, out + "/form4.png") && list &&

@@ -1,17 +1,10 @@
 #include "cli/extract_command.h"
 
-#include <QDir>
 #include <QElapsedTimer>
 #include <unistd.h>
 
-#include "cli/args.h"
-#include "common/numeric.h"
-#include "extract/groups.h"
-#include "extract/run.h"
-#include "items/item_list.h"
-#include "items/itemsets_check.h"
-#include "main/prefecture.h"
-#include "municipality/ranges_check.h"
+#include "cli/extract_arguments.h"
+#include "extract/item_names.h"
 
 namespace h7::cli {
 
@@ -23,31 +16,16 @@ void print(std::FILE* f, const QString& text) {
   std::fflush(f);
 }
 
-int listItems(const Options& o, const QString& namesFolder, std::FILE* out, std::FILE* err) {
-  const ItemList list = buildItemList(namesFolder, o.group, o.filter);
-  if (list.failure) {
-    print(err, itemListMessage(*list.failure) + u'\n');
+int listItems(const Invocation& in, std::FILE* out, std::FILE* err) {
+  const auto list = loadItemList(in.run.programFolder, in.run.group, in.filter);
+  if (!list) {
+    print(err, itemListMessage(list.failure()) + u'\n');
     return 1;
   }
   QString text;
-  for (const ItemListEntry& e : list.entries) text += QString::number(e.number) + u'\t' + e.name + u'\n';
+  for (const ItemListEntry& e : *list) text += QString::number(e.number) + u'\t' + e.name + u'\n';
   print(out, text);
   return 0;
-}
-
-// The prefectures of the group's census data files in a folder, in order.
-QStringList prefecturesFound(const QString& folder, const TabulationGroup& group) {
-  QStringList found;
-  const QString suffix = QLatin1String(group.dataSuffix);
-  for (const QString& name : QDir(folder).entryList(QDir::Files)) {
-    if (name.size() != 3 + 2 + suffix.size() || !name.startsWith(QLatin1String("H7S"), Qt::CaseInsensitive) ||
-        !name.endsWith(suffix, Qt::CaseInsensitive))
-      continue;
-    const QString pref = name.mid(3, 2).toUpper();
-    if (checkPrefecture(pref).accepted && !found.contains(pref)) found << pref;
-  }
-  found.sort();
-  return found;
 }
 
 // A progress line on a terminal, at most ten times a second.
@@ -60,12 +38,11 @@ class ProgressLine {
     next_ = ms + 100;
     const double mbPerSecond = ms > 0 ? double(p.bytes) / 1e3 / double(ms) : 0;
     const int percent = p.totalBytes > 0 ? int(100 * p.bytes / p.totalBytes) : 0;
-    std::fprintf(err_, "\r読み込み行数 %lld  %3d%%  %.1f MB/s\033[K", p.lines, percent, mbPerSecond);
-    std::fflush(err_);
+    print(err_, u'\r' + msg::progressLine().arg(p.lines).arg(percent, 3).arg(mbPerSecond, 0, 'f', 1) + "\033[K");
     shown_ = true;
   }
   void finish() {
-    if (shown_) std::fputs("\r\033[K", err_);
+    if (shown_) print(err_, QStringLiteral("\r\033[K"));
   }
 
  private:
@@ -78,92 +55,44 @@ class ProgressLine {
 
 // Per output item with values that held no number: item number and count.
 QString statsReport(const RunResult& r, int offset) {
-  QString text = QStringLiteral("数値を含まず 0 とした値 (項目番号: 件数)\n");
+  QString text = msg::statsHeading() + u'\n';
   long long total = 0;
   for (std::size_t i = 0; i < r.noNumber.size(); ++i) {
     if (r.noNumber[i] == 0) continue;
     total += r.noNumber[i];
     text += QStringLiteral("  %1: %2\n").arg(r.itemPositions[i] + offset).arg(r.noNumber[i]);
   }
-  return text + QStringLiteral("  合計: %1\n").arg(total);
+  return text + msg::statsTotal().arg(total) + u'\n';
 }
 
 }  // namespace
 
 int runCommand(const QStringList& args, const QString& programFolder, std::FILE* out, std::FILE* err) {
-  const Parsed parsed = parseArguments(args);
-  if (!parsed.options) {
-    print(err, parsed.error + QStringLiteral("\n'h7extract --help' で使い方を表示します。\n"));
+  Result<Invocation> in = readInvocation(args, programFolder);
+  if (!in) {
+    print(err, in.failure().description + u'\n');
     return 2;
   }
-  const Options& o = *parsed.options;
-  if (o.mode == Mode::Help) {
-    print(out, usage());
-    return 0;
+  switch (in->mode) {
+    case Mode::Help: print(out, usage()); return 0;
+    case Mode::Version: print(out, QStringLiteral("h7extract " H7_VERSION "\n")); return 0;
+    case Mode::ListItems: return listItems(*in, out, err);
+    case Mode::Extract: break;
   }
-  if (o.mode == Mode::Version) {
-    print(out, QStringLiteral("h7extract " H7_VERSION "\n"));
-    return 0;
-  }
-  const QString namesFolder = o.names.isNull() ? programFolder : o.names;
-  if (o.mode == Mode::ListItems) return listItems(o, namesFolder, out, err);
-
-  RunInputs in;
-  in.inputFolder = o.input;
-  in.outputFile = o.output;
-  in.group = o.group;
-  in.numerify = o.numerify;
-  in.programFolder = namesFolder;
-  in.utf8 = o.utf8;
-  in.utf8Bom = o.utf8Bom;
-  in.stats = o.stats;
-
-  if (isAllPrefectures(o.pref)) {
-    in.prefectures = prefecturesFound(o.input, *tabulationGroup(o.group));
-    if (in.prefectures.isEmpty()) {
-      print(err, QStringLiteral("ERROR  ファイルが見つかりません。 (") + o.input + QStringLiteral(": H7S??S") +
-                     QString::number(o.group) + QStringLiteral(".DAT)\n"));
+  const TabulationGroup& group = *tabulationGroup(in->run.group);
+  if (in->allPrefectures) {
+    in->run.prefectures = prefecturesFound(in->run.inputFolder, group);
+    if (in->run.prefectures.isEmpty()) {
+      const QString pattern = in->run.inputFolder + QStringLiteral(": H7S??") + QLatin1String(group.dataSuffix);
+      print(err, errorMessage(withPath(msg::fileNotFound(), pattern)) + u'\n');
       return 1;
     }
-  } else if (auto list = parsePrefectures(o.pref)) {
-    in.prefectures = *list;
-  } else {
-    print(err, prefectureErrorMessage() + u'\n');
-    return 2;
   }
-
-  auto sets = parseItemSets(o.items);
-  if (!sets) {
-    print(err, QStringLiteral("--items の形式が正しくありません: ") + o.items + u'\n');
-    return 2;
-  }
-  const TabulationGroup& group = *tabulationGroup(o.group);
-  if (QString message = checkItemSets(*sets, {double(group.smallestItem), double(group.largestItem)});
-      !message.isEmpty()) {
-    print(err, message + u'\n');
-    return 2;
-  }
-  in.itemSets = std::move(*sets);
-
-  if (o.hasMunicipalities) {
-    auto ranges = parseMunicipalityRanges(o.municipalities);
-    if (!ranges) {
-      print(err, QStringLiteral("--municipalities の形式が正しくありません: ") + o.municipalities + u'\n');
-      return 2;
-    }
-    if (QString message = checkMunicipalityRanges(*ranges); !message.isEmpty()) {
-      print(err, message + u'\n');
-      return 2;
-    }
-    in.municipalityFilter = true;
-    in.municipalities = std::move(*ranges);
-  }
-
-  ProgressLine progress(err, !o.quiet && ::isatty(::fileno(err)));
-  const RunResult result = runExtraction(in, [&](const RunProgressInfo& p) { progress.update(p); });
+  ProgressLine progress(err, !in->quiet && ::isatty(::fileno(err)));
+  const RunResult result = runExtraction(in->run, [&](const RunProgressInfo& p) { progress.update(p); });
   progress.finish();
-  print(err, result.message + u'\n');
-  if (o.stats && result.end == RunEnd::Completed) print(err, statsReport(result, group.offset));
+  print(err, result.message() + u'\n');
+  if (in->run.stats && result.end == RunEnd::Completed) print(err, statsReport(result, group.offset));
   return result.end == RunEnd::Completed ? 0 : 1;
 }
 

@@ -17,7 +17,7 @@ bool ChunkSplitter::fill(std::vector<char>& buf, std::size_t& n) {
   while (n < buf.size() && !eof_) {
     std::ptrdiff_t r = source_.read(buf.data() + n, buf.size() - n);
     if (r < 0) {
-      error_ = source_.errorDescription();
+      error_ = source_.readFailure();
       return false;
     }
     if (r == 0) eof_ = true;
@@ -150,14 +150,14 @@ class Workers {
 
 PipelineResult runPipeline(const std::vector<ByteSource*>& sources, std::size_t keep, std::size_t chunkBytes,
                            int threads, const std::function<void(Chunk&)>& process,
-                           const std::function<std::optional<QString>(const Chunk&)>& collect,
+                           const std::function<std::optional<Failure>(const Chunk&)>& collect,
                            const std::function<void(long long lines, long long bytes)>& progress) {
   PipelineResult result;
   const std::size_t maxInFlight = threads > 0 ? std::size_t(threads) * 3 : 1;
   std::deque<std::unique_ptr<Job>> inFlight, spare;
   // Declared after the jobs so that its threads are joined before the jobs go away.
   std::unique_ptr<Workers> workers = threads > 0 ? std::make_unique<Workers>(threads, process) : nullptr;
-  std::optional<QString> readFailure;
+  std::optional<Failure> readFailure;
 
   std::size_t sourceIndex = 0;
   std::unique_ptr<ChunkSplitter> splitter;
@@ -205,7 +205,7 @@ PipelineResult runPipeline(const std::vector<ByteSource*>& sources, std::size_t 
     result.lines += front->chunk.lines;
     result.kept += front->chunk.kept;
     result.bytes += front->chunk.inputBytes;
-    std::optional<QString> failure = collect(front->chunk);
+    std::optional<Failure> failure = collect(front->chunk);
     if (!failure) failure = front->chunk.failure;
     if (failure) {
       result.failure = failure;
@@ -217,6 +217,15 @@ PipelineResult runPipeline(const std::vector<ByteSource*>& sources, std::size_t 
   }
   result.failure = readFailure;
   return result;
+}
+
+std::optional<Failure> forEachLineOf(ByteSource& source, std::size_t keep, std::size_t chunkBytes,
+                                     const std::function<bool(std::string_view)>& line) {
+  ChunkSplitter splitter(source, keep, chunkBytes);
+  Chunk c;
+  bool more = true;
+  while (more && splitter.next(c)) forEachLine(c, [&](std::string_view l) { return more = line(l); });
+  return splitter.error();
 }
 
 }  // namespace h7

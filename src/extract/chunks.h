@@ -1,19 +1,20 @@
-// Census data files cut into chunks of whole lines, processed on worker threads and
-// collected in file order, so that a run uses every core and still writes, counts and
-// fails exactly as one pass over the lines would.
+// The one line splitter: files cut into chunks of whole lines. CR LF and CR end a line,
+// LF alone does not; a last line without an end counts; no empty line follows a final
+// line end. Census data files go through worker threads and are collected in file
+// order, so that a run uses every core and still writes, counts and fails exactly as one
+// pass over the lines would; item-name files are read on the calling thread.
 #pragma once
 
-#include <QString>
 #include <cstddef>
 #include <cstring>
-#include <string_view>
 #include <functional>
 #include <optional>
-#include <string>
+#include <string_view>
 #include <vector>
 
-#include "extract/bytebuffer.h"
-#include "extract/fileio.h"
+#include "core/messages.h"
+#include "extract/byte_buffer.h"
+#include "extract/files.h"
 
 namespace h7 {
 
@@ -27,7 +28,7 @@ struct Chunk {
   ByteBuffer out;
   long long lines = 0;  // lines read, the failing one included
   long long kept = 0;   // lines written
-  std::optional<QString> failure;
+  std::optional<Failure> failure;
   std::vector<long long> tally;  // free for the processing function's own counts
 };
 
@@ -43,7 +44,7 @@ class ChunkSplitter {
   // Fills `c` with the next chunk; false at the end of the file or on a read failure.
   // Chunks are at least `keep` + 2 bytes.
   bool next(Chunk& c);
-  const std::optional<QString>& error() const { return error_; }
+  const std::optional<Failure>& error() const { return error_; }
 
  private:
   bool fill(std::vector<char>& buf, std::size_t& n);
@@ -52,12 +53,12 @@ class ChunkSplitter {
   std::vector<char> carry_;
   long long read_ = 0;  // bytes read from the source so far
   bool eof_ = false, first_ = true;
-  std::optional<QString> error_;
+  std::optional<Failure> error_;
 };
 
 struct PipelineResult {
   long long lines = 0, kept = 0, bytes = 0;
-  std::optional<QString> failure;
+  std::optional<Failure> failure;
 };
 
 // Runs every chunk of the sources through `process` on `threads` workers (0: on the
@@ -66,11 +67,17 @@ struct PipelineResult {
 // `progress` gets the counts of lines and bytes read after each collected chunk.
 PipelineResult runPipeline(const std::vector<ByteSource*>& sources, std::size_t keep, std::size_t chunkBytes,
                            int threads, const std::function<void(Chunk&)>& process,
-                           const std::function<std::optional<QString>(const Chunk&)>& collect,
+                           const std::function<std::optional<Failure>(const Chunk&)>& collect,
                            const std::function<void(long long lines, long long bytes)>& progress);
 
 // The worker count for this machine: one per core beyond the first, at least one.
 int defaultWorkerCount();
+
+// Calls `line` for each line of a source, in order, on the calling thread, until it
+// returns false; lines longer than `keep` bytes give only their head. Returns the read
+// failure, if any.
+std::optional<Failure> forEachLineOf(ByteSource& source, std::size_t keep, std::size_t chunkBytes,
+                                     const std::function<bool(std::string_view line)>& line);
 
 template <class F>
 void forEachLine(const Chunk& c, F&& line) {

@@ -1,6 +1,6 @@
 #include "extract/municipality_filter.h"
 
-#include "common/numeric.h"
+#include "core/numeric.h"
 
 namespace h7 {
 

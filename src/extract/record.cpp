@@ -9,8 +9,8 @@
 #include <emmintrin.h>
 #endif
 
-#include "common/numeric.h"
-#include "common/sjis.h"
+#include "core/numeric.h"
+#include "core/sjis.h"
 
 namespace h7 {
 

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "extract/bytebuffer.h"
+#include "extract/byte_buffer.h"
 
 namespace h7 {
 

@@ -4,12 +4,13 @@
 #include <memory>
 #include <string>
 
-#include "common/numeric.h"
+#include "core/groups.h"
+#include "core/numeric.h"
 #include "extract/chunks.h"
-#include "extract/fileio.h"
-#include "extract/groups.h"
-#include "extract/itemnames.h"
-#include "extract/linereader.h"
+#include "extract/files.h"
+#include "extract/item_names.h"
+#include "extract/municipality_filter.h"
+#include "extract/output_items.h"
 #include "extract/record.h"
 
 namespace h7 {
@@ -20,15 +21,38 @@ namespace {
 constexpr std::string_view kHeaderLabels =
     "\"\x8C\xA7\",\"\x8E\x73\x8B\xE6\x92\xAC\x91\xBA\",\"\x92\xAC\x92\x9A\xA5\x8E\x9A\x93\x99\"";
 
+// The files of a run, all opened before anything is written.
+struct RunFiles {
+  std::vector<std::unique_ptr<InputFile>> data;  // one per prefecture, in order
+  QString namesPath;
+  InputFile names;
+  OutputFile output;
+};
+
+// Every census data file, then the output (never one of the inputs), then the item names.
+std::optional<Failure> openFiles(const RunInputs& in, const TabulationGroup& group, RunFiles& files) {
+  QStringList inputs;
+  for (const QString& prefecture : in.prefectures) {
+    inputs << resolveCaseInsensitive(censusDataPath(in.inputFolder, prefecture, group));
+    files.data.push_back(std::make_unique<InputFile>());
+    if (auto failure = files.data.back()->open(inputs.back())) return failure;
+  }
+  files.namesPath = resolveCaseInsensitive(itemNamePath(in.programFolder, group));
+  for (const QString& input : inputs + QStringList{files.namesPath})
+    if (sameFile(in.outputFile, input)) return msg::sameAsInput();
+  if (auto failure = files.output.open(in.outputFile)) return failure;
+  if (auto failure = files.names.open(files.namesPath)) return withPath(*failure, files.namesPath);
+  return std::nullopt;
+}
+
 // Output lines written as they come, re-encoded to UTF-8 on request.
 class OutputSink {
  public:
   OutputSink(OutputFile& file, bool utf8) : file_(file), utf8_(utf8) {}
-  std::optional<QString> writeByteOrderMark() { return file_.write("\xEF\xBB\xBF", 3); }
-  std::optional<QString> write(const ByteBuffer& lines) {
+  std::optional<Failure> write(const ByteBuffer& lines) {
     if (!utf8_) return file_.write(lines.data(), lines.size());
-    QString text = decoder_.decode(QByteArrayView(lines.data(), qsizetype(lines.size())));
-    QByteArray utf8 = text.toUtf8();
+    const QString text = decoder_.decode(QByteArrayView(lines.data(), qsizetype(lines.size())));
+    const QByteArray utf8 = text.toUtf8();
     return file_.write(utf8.constData(), std::size_t(utf8.size()));
   }
 
@@ -38,81 +62,8 @@ class OutputSink {
   QStringDecoder decoder_{"Shift_JIS"};
 };
 
-// Per output item, the values of a kept record that hold no number (numerified to 0).
-void countValuesWithoutNumber(Chunk& c, const RecordView& record, const RecordLayout& layout) {
-  c.tally.resize(layout.positions.size());
-  for (std::size_t i = 0; i < layout.positions.size(); ++i)
-    if (!holdsNumber(record.chars(fieldPosition(layout.positions[i]), kFieldWidth))) ++c.tally[i];
-}
-
-RunResult failed(RunResult r, const QString& description) {
-  r.end = RunEnd::Failed;
-  r.message = errorMessage(description);
-  return r;
-}
-
-}  // namespace
-
-QString completionMessage(int KCNT, long long ICNT, long long OCNT) {
-  return QStringLiteral("正常終了  KCNT=") + displayNumber(KCNT) + QStringLiteral("   ICNT= ") +
-         displayNumber(double(ICNT)) + QStringLiteral("  ,OCNT= ") + displayNumber(double(OCNT));
-}
-
-RunResult runExtraction(RunInputs& in, const RunProgress& progress) {
-  RunResult r;
-  const TabulationGroup* group = tabulationGroup(in.group);
-  if (!group) return failed(r, noGroupSelected());
-
-  // Every census data file is opened before the output is touched.
-  std::vector<std::unique_ptr<InputFile>> data;
-  QStringList dataPaths;
-  for (const QString& prefecture : in.prefectures) {
-    dataPaths << resolveCaseInsensitive(censusDataPath(in.inputFolder, prefecture, *group));
-    data.push_back(std::make_unique<InputFile>());
-    if (auto failure = data.back()->open(dataPaths.back())) return failed(r, *failure);
-  }
-
-  const QString namesPath = resolveCaseInsensitive(itemNamePath(in.programFolder, *group));
-  for (const QString& input : dataPaths + QStringList{namesPath})
-    if (sameFile(in.outputFile, input)) return failed(r, sameAsInput());
-  OutputFile output;
-  if (auto failure = output.open(in.outputFile)) return failed(r, *failure);
-
-  InputFile namesFile;
-  if (auto failure = namesFile.open(namesPath)) return failed(r, withPath(*failure, namesPath));
-
-  for (ItemSet& s : in.itemSets)
-    if (s.interval == 0) s.interval = 1;
-  RunProgressInfo info;
-  for (const auto& file : data) info.totalBytes += file->size();
-  if (progress) progress(info);
-
-  NameTable names;
-  {
-    LineReader nameLines = nameReader(namesFile);
-    auto failure = readNameTable(nameLines, names);
-    r.KCNT = names.count;
-    if (failure) return failed(r, withPath(*failure, namesPath));
-  }
-  namesFile.close();
-
-  if (in.itemSets.empty() || in.itemSets.front().first == 0) {
-    r.end = RunEnd::NoItems;
-    r.message = noItemsMessage();
-    return r;
-  }
-
-  std::vector<int> positions;
-  const bool inTable = forEachOutputItem(in.itemSets, group->offset, [&](int p) {
-    if (p < 0 || p >= kNameSlots) return false;
-    positions.push_back(p);
-    return true;
-  });
-  if (!inTable) return failed(r, outOfRange());
-
-  OutputSink sink(output, in.utf8);
-  if (in.utf8 && in.utf8Bom)
-    if (auto failure = sink.writeByteOrderMark()) return failed(r, *failure);
+// The header: the three code labels and the name of each output item.
+std::optional<Failure> writeHeader(OutputSink& sink, const NameTable& names, const std::vector<int>& positions) {
   ByteBuffer header;
   header.append(kHeaderLabels);
   for (int p : positions) {
@@ -120,10 +71,19 @@ RunResult runExtraction(RunInputs& in, const RunProgress& progress) {
     appendQuoted(header, names.lines[std::size_t(p)]);
   }
   header.append("\r\n", 2);
-  if (auto failure = sink.write(header)) return failed(r, *failure);
+  return sink.write(header);
+}
 
-  r.itemPositions = positions;
-  const RecordLayout layout = makeLayout(std::move(positions), in.numerify);
+// Per output item, the values of a kept record that hold no number (numerified to 0).
+void countValuesWithoutNumber(Chunk& c, const RecordView& record, const RecordLayout& layout) {
+  c.tally.resize(layout.positions.size());
+  for (std::size_t i = 0; i < layout.positions.size(); ++i)
+    if (!holdsNumber(record.chars(fieldPosition(layout.positions[i]), kFieldWidth))) ++c.tally[i];
+}
+
+// The records of every census data file, through the worker threads, written in order.
+PipelineResult writeRecords(const RunInputs& in, RunFiles& files, const RecordLayout& layout, OutputSink& sink,
+                            RunResult& r, const std::function<void(long long, long long)>& progress) {
   auto process = [&](Chunk& c) {
     RecordView record;
     forEachLine(c, [&](std::string_view line) {
@@ -132,13 +92,13 @@ RunResult runExtraction(RunInputs& in, const RunProgress& progress) {
       if (in.municipalityFilter) {
         auto code = municipalityCode(record.chars(kMunicipalityPos, kMunicipalityLen));
         if (!code) {
-          c.failure = overflowDescription();
+          c.failure = msg::overflow();
           return false;
         }
         if (!acceptsMunicipality(in.municipalities, *code)) return true;
       }
       if (!appendRecordLine(c.out, record, layout)) {
-        c.failure = overflowDescription();
+        c.failure = msg::overflow();
         return false;
       }
       ++c.kept;
@@ -146,28 +106,75 @@ RunResult runExtraction(RunInputs& in, const RunProgress& progress) {
       return true;
     });
   };
-  std::vector<ByteSource*> sources;
-  for (auto& file : data) sources.push_back(file.get());
-  const int threads = in.threads < 0 ? defaultWorkerCount() : in.threads;
-  if (in.stats) r.noNumber.assign(layout.positions.size(), 0);
   auto collect = [&](const Chunk& c) {
     for (std::size_t i = 0; i < c.tally.size() && i < r.noNumber.size(); ++i) r.noNumber[i] += c.tally[i];
     return sink.write(c.out);
   };
-  auto chunkProgress = [&](long long lines, long long bytes) {
+  std::vector<ByteSource*> sources;
+  for (auto& file : files.data) sources.push_back(file.get());
+  const int threads = in.threads < 0 ? defaultWorkerCount() : in.threads;
+  return runPipeline(sources, bytesToKeep(layout.lastPosition), in.chunkBytes, threads, process, collect, progress);
+}
+
+RunResult failed(RunResult r, const Failure& failure, RunEnd end = RunEnd::Failed) {
+  r.end = end;
+  r.failure = failure;
+  return r;
+}
+
+}  // namespace
+
+QString RunResult::message() const {
+  return end == RunEnd::Completed ? msg::completion(KCNT, ICNT, OCNT) : errorMessage(*failure);
+}
+
+RunResult runExtraction(const RunInputs& in, const RunProgress& progress) {
+  RunResult r;
+  r.itemSets = in.itemSets;
+  const TabulationGroup* group = tabulationGroup(in.group);
+  if (!group) return failed(r, msg::noGroupSelected());
+  RunFiles files;
+  if (auto failure = openFiles(in, *group, files)) return failed(r, *failure);
+
+  for (ItemSet& s : r.itemSets)
+    if (s.interval == 0) s.interval = 1;
+  RunProgressInfo info;
+  for (const auto& file : files.data) info.totalBytes += file->size();
+  if (progress) progress(info);
+
+  NameTable names;
+  const std::optional<Failure> namesFailure = readNameTable(files.names, names);
+  r.KCNT = names.count;
+  if (namesFailure) return failed(r, withPath(*namesFailure, files.namesPath));
+  files.names.close();
+
+  if (r.itemSets.empty() || r.itemSets.front().first == 0) return failed(r, msg::noItems(), RunEnd::NoItems);
+  std::vector<int> positions;
+  const bool inTable = forEachOutputItem(r.itemSets, group->offset, [&](int p) {
+    if (p < 0 || p >= kNameSlots) return false;
+    positions.push_back(p);
+    return true;
+  });
+  if (!inTable) return failed(r, msg::outOfRange());
+
+  OutputSink sink(files.output, in.utf8);
+  if (in.utf8 && in.utf8Bom)
+    if (auto failure = files.output.write("\xEF\xBB\xBF", 3)) return failed(r, *failure);
+  if (auto failure = writeHeader(sink, names, positions)) return failed(r, *failure);
+
+  r.itemPositions = positions;
+  if (in.stats) r.noNumber.assign(positions.size(), 0);
+  const RecordLayout layout = makeLayout(std::move(positions), in.numerify);
+  const PipelineResult records = writeRecords(in, files, layout, sink, r, [&](long long lines, long long bytes) {
     info.lines = lines;
     info.bytes = bytes;
     if (progress) progress(info);
-  };
-  const PipelineResult records = runPipeline(sources, bytesToKeep(layout.lastPosition), in.chunkBytes, threads,
-                                             process, collect, chunkProgress);
+  });
   r.ICNT = records.lines;
   r.OCNT = 1 + records.kept;
   if (records.failure) return failed(r, *records.failure);
-  if (auto failure = output.commit()) return failed(r, *failure);
-
+  if (auto failure = files.output.commit()) return failed(r, *failure);
   r.end = RunEnd::Completed;
-  r.message = completionMessage(r.KCNT, r.ICNT, r.OCNT);
   return r;
 }
 

@@ -2,7 +2,7 @@
 
 #include <QProcess>
 
-#include "cli/args.h"
+#include "cli/extract_arguments.h"
 #include "extract/run.h"
 #include "support/testutil.h"
 
@@ -23,7 +23,7 @@ Ran run(const QString& program, const QStringList& args) {
 class H7Extract : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_EQ(run("h7sample", {"--data", "--out", dir.path(), "--pref", "13", "--group", "1", "--records", "120"}).status, 0);
+    ASSERT_EQ(run("h7sample", {"--data", "--out=" + dir.path(), "--pref", "13", "--group", "1", "--records", "120"}).status, 0);
   }
   QStringList base(const QString& items) const {
     return {"--input", dir.path(), "--output", dir.file("out.csv"), "--pref", "13", "--group", "1", "--items", items};
@@ -46,7 +46,7 @@ TEST_F(H7Extract, SameBytesAsTheCoreRun) {
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     in.numerify = numerify;
     const h7::RunResult core = h7::runExtraction(in);
-    EXPECT_EQ(r.err, core.message + '\n');
+    EXPECT_EQ(r.err, core.message() + '\n');
     EXPECT_EQ(dir.bytes("out.csv"), dir.bytes("core.csv"));
   }
 }
@@ -62,8 +62,9 @@ TEST_F(H7Extract, ExitStatusAndMessages) {
       {base("1") << "--municipalities" << "99", 2, "ERROR  市区町番号が不明"},
       {base("0,5"), 1, "ERROR  出力項目の選択指定がされていません。"},
       {base("1") << "--pref" << "５", 1, "ERROR  ファイルが見つかりません。"},  // 05: checked, normalised
-      {base("1") << "--pref" << "all" << "--group" << "2", 1, "ERROR  ファイルが見つかりません。"},
+      {base("1362") << "--pref" << "all" << "--group" << "2", 1, "ERROR  ファイルが見つかりません。"},
       {base("１-３"), 0, "正常終了"},
+      {{"--input=" + dir.path(), "--output=" + dir.file("o.csv"), "--pref=13", "--group=1", "--items=1"}, 0, "正常終了"},
       {{"--list-items", "--group", "1", "--names", dir.path()}, 1, "ERROR "},
   };
   for (const auto& [args, status, err] : cases) {

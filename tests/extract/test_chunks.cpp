@@ -25,7 +25,7 @@ h7::PipelineResult pipeline(std::vector<h7::ByteSource*> sources, std::size_t ke
           return true;
         });
       },
-      [&](const h7::Chunk& c) -> std::optional<QString> {
+      [&](const h7::Chunk& c) -> std::optional<h7::Failure> {
         std::string_view all = c.out.view();
         for (std::size_t at; (at = all.find('\0')) != std::string_view::npos; all.remove_prefix(at + 1))
           lines.emplace_back(all.substr(0, at));
@@ -95,7 +95,7 @@ TEST(Lines, LongFilesWithoutEndAndReadFailures) {
     std::ptrdiff_t read(char*, std::size_t) override { return -1; }
   } failing;
   Lines lines;
-  EXPECT_EQ(pipeline({&failing}, 10, 100, 0, lines).failure, h7::describeErrno(5));
+  EXPECT_EQ(pipeline({&failing}, 10, 100, 0, lines).failure, h7::msg::deviceError());
 }
 
 }  // namespace

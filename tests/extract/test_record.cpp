@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "common/numeric.h"
+#include "core/numeric.h"
 #include "extract/record.h"
 #include "support/testutil.h"
 
@@ -46,7 +46,7 @@ TEST(Record, ValuesNumerifiedAndQuoted) {
       {"       0.5", ".5"},   {"     -0.25", "-.25"},  {"  1 234   ", "1234"}, {"        -0", "0"},
       {"        +5", "5"},    {"      &H1F", "31"},   {"       12A", "12"},   {"     1.5E3", "1500"},
       {"    1D+015", "1E+15"}, {"   0.00001", "1E-05"}, {"", "0"},          {sjis("　　　　秘匿"), "0"},
-      {"123456789012345678", "1.23456789012346E+17"},
+      {"123456789012345678", "1.23456789012346E+17"}, {"     \xA2" "3234", "0"},  // a byte before the digits
   };
   for (const auto& [field, expected] : numbers) EXPECT_EQ(numerified(field), expected) << field;
   h7::ByteBuffer out;

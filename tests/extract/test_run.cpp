@@ -65,15 +65,15 @@ class Run : public ::testing::Test {
 
 TEST_F(Run, WritesHeaderAndRecordsByteForByte) {
   auto r = run();
-  ASSERT_EQ(r.end, h7::RunEnd::Completed) << r.message.toStdString();
-  EXPECT_EQ(r.message, QStringLiteral("正常終了  KCNT= 3   ICNT=  2  ,OCNT=  3"));
+  ASSERT_EQ(r.end, h7::RunEnd::Completed) << r.message().toStdString();
+  EXPECT_EQ(r.message(), QStringLiteral("正常終了  KCNT= 3   ICNT=  2  ,OCNT=  3"));
   EXPECT_EQ(dir.bytes("out.csv"), kHeaderStart + quoted("人口総数") + quoted("男") + quoted("女") +
                                       "\r\n\"13\",\"101\",\"000100\",      1234,     12.50,         X\r\n"
                                       "\"13\",\"102\",\"000100\",        -7,          ,       0.5\r\n");
   in.numerify = true;
   ASSERT_EQ(run().end, h7::RunEnd::Completed);
   EXPECT_EQ(body(), "\"13\",\"101\",\"000100\",1234,12.5,0\r\n\"13\",\"102\",\"000100\",-7,0,.5\r\n");
-  EXPECT_EQ(h7::completionMessage(1361, 100000, 40001), QStringLiteral("正常終了  KCNT= 1361   ICNT=  100000  ,OCNT=  40001"));
+  EXPECT_EQ(h7::msg::completion(1361, 100000, 40001), QStringLiteral("正常終了  KCNT= 1361   ICNT=  100000  ,OCNT=  40001"));
   EXPECT_TRUE(noTemporaries());
 }
 
@@ -100,8 +100,8 @@ TEST_F(Run, ItemListFromSets) {
     in.group = c.group;
     in.itemSets = c.sets;
     auto r = run();
-    ASSERT_EQ(r.end, h7::RunEnd::Completed) << r.message.toStdString();
-    EXPECT_EQ(in.itemSets, c.after);
+    ASSERT_EQ(r.end, h7::RunEnd::Completed) << r.message().toStdString();
+    EXPECT_EQ(r.itemSets, c.after);
     std::string out = dir.bytes("out.csv");
     EXPECT_EQ(out.substr(0, out.find("\r\n")), kHeaderStart + c.header);
   }
@@ -116,7 +116,7 @@ TEST_F(Run, EndsAndFailuresKeepTheEarlierOutput) {
     QString message;
     rlim_t sizeLimit = RLIM_INFINITY;  // on the files this process writes
   } cases[] = {
-      {"no items", [&] { in.itemSets = {{0, 5, 0}, {1, 0, 0}}; }, h7::noItemsMessage()},
+      {"no items", [&] { in.itemSets = {{0, 5, 0}, {1, 0, 0}}; }, h7::errorMessage(h7::msg::noItems())},
       {"missing data file", [&] { in.prefectures = {"13", "14"}; }, "ERROR  ファイルが見つかりません。"},
       {"missing folder", [&] { in.inputFolder = dir.file("nowhere"); }, "ERROR  パスが見つかりません。"},
       {"data file a folder", [&] {
@@ -172,9 +172,9 @@ TEST_F(Run, EndsAndFailuresKeepTheEarlierOutput) {
     auto r = run();
     ::setrlimit(RLIMIT_FSIZE, &saved);
     const h7::RunEnd end = c.message.startsWith(u'正') ? h7::RunEnd::Completed
-                           : c.message == h7::noItemsMessage() ? h7::RunEnd::NoItems
+                           : c.message == h7::errorMessage(h7::msg::noItems()) ? h7::RunEnd::NoItems
                                                                : h7::RunEnd::Failed;
-    EXPECT_EQ(r.message, c.message) << c.what;
+    EXPECT_EQ(r.message(), c.message) << c.what;
     EXPECT_EQ(r.end, end) << c.what;
     if (end != h7::RunEnd::Completed) EXPECT_EQ(dir.bytes("out.csv"), "earlier") << c.what;
     EXPECT_EQ(dir.bytes("H7S13S1.DAT"), data) << c.what;
@@ -257,7 +257,7 @@ TEST_F(Run, ParallelAsOnePass) {
       in.threads = 2;
       in.chunkBytes = chunk;
       const h7::RunResult many = run();
-      EXPECT_EQ(many.message, one.message) << chunk;
+      EXPECT_EQ(many.message(), one.message()) << chunk;
       EXPECT_EQ(many.ICNT, one.ICNT) << chunk;
       EXPECT_EQ(dir.bytes("many.csv"), one.end == h7::RunEnd::Completed ? dir.bytes("one.csv") : "earlier") << chunk;
     }

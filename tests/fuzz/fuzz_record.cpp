@@ -12,8 +12,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "common/numeric.h"
-#include "common/sjis.h"
+#include "core/numeric.h"
+#include "core/sjis.h"
 #include "extract/record.h"
 
 // A failed check stops the program with a message; libFuzzer then keeps the input.

@@ -9,9 +9,9 @@
 #include <QtTest>
 #include <memory>
 
-#include "common/messagebox.h"
-#include "common/screen_layout.h"
-#include "main/form1.h"
+#include "gui/message_box.h"
+#include "gui/screen_layout.h"
+#include "gui/form1.h"
 
 namespace h7test {
 
@@ -33,7 +33,7 @@ class ScreenSuite : public QObject {
     main->show();
     return QTest::qWaitForWindowActive(main.get());
   }
-  h7::JobParams& params() { return *main; }
+  h7::JobParams& params() { return main->params(); }
 };
 
 // The control of a screen by its name.

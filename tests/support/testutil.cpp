@@ -3,8 +3,8 @@
 #include <QFile>
 #include <stdexcept>
 
-#include "common/numeric.h"
-#include "common/sjis.h"
+#include "core/numeric.h"
+#include "core/sjis.h"
 
 namespace h7test {
 
@@ -22,11 +22,11 @@ void ScratchDir::write(const QString& name, const std::string& bytes) const {
 
 std::string sjis(const char* utf8) { return h7::sjis::encode(QString::fromUtf8(utf8)).toStdString(); }
 
-QString storedValues(const h7::JobParams& params, std::initializer_list<JobColumn> columns) {
+QString storedValues(std::initializer_list<h7::JobColumn> columns) {
   QStringList parts;
-  for (JobColumn column : columns) {
+  for (const h7::JobColumn& column : columns) {
     QStringList values;
-    for (int i = 0; i < 5; ++i) values << QString::fromStdString(h7::canonicalNumber(params.*column[i]));
+    for (const h7::JobValue& v : column) values << QString::fromStdString(h7::canonicalNumber(v));
     parts << values.join(u' ');
   }
   return parts.join(QStringLiteral(" / "));

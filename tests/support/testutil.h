@@ -11,8 +11,9 @@
 #include <ostream>
 #include <string>
 
-#include "extract/fileio.h"
-#include "main/jobparams.h"
+#include "core/job_params.h"
+#include "core/messages.h"
+#include "extract/files.h"
 
 namespace h7test {
 
@@ -48,8 +49,9 @@ class MemorySource final : public h7::ByteSource {
 std::string sjis(const char* utf8);
 
 // Columns of the job parameters in canonical form, sets 1 to 5 each: "5 0 0 0 0 / 5 0 0 0 0".
-using JobColumn = h7::JobValue h7::JobParams::* const*;
-QString storedValues(const h7::JobParams& params, std::initializer_list<JobColumn> columns);
+QString storedValues(std::initializer_list<h7::JobColumn> columns);
+// The description of a failure, empty when there is none.
+inline QString described(const std::optional<h7::Failure>& f) { return f ? f->description : QString(); }
 
 // The texts of a screen's fields from "a,b,c;d,e,f": `width` fields to a row, the rest empty.
 template <std::size_t N>

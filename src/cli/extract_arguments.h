@@ -1,0 +1,44 @@
+// The command line of h7extract, read in one pass: the options, then their values through
+// the same rules as the screens, into the run's inputs or the item list's.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+#include <vector>
+
+#include "core/groups.h"
+#include "core/job_params.h"
+#include "core/messages.h"
+#include "extract/run.h"
+
+namespace h7::cli {
+
+enum class Mode { Extract, ListItems, Help, Version };
+
+struct Invocation {
+  Mode mode = Mode::Extract;
+  RunInputs run;                // the run; for the item list its group and program folder
+  bool allPrefectures = false;  // --pref all: the prefectures whose files the input folder holds
+  QString filter;               // the item list's search text
+  bool quiet = false;           // no progress line
+};
+
+// The arguments (program name excluded); item names are looked for in `programFolder`
+// unless --names says otherwise. A refused command line gives the whole text for stderr.
+Result<Invocation> readInvocation(const QStringList& args, const QString& programFolder);
+
+// "FIRST[-LAST][:INTERVAL],..." into the values the item selection fields would store
+// (half-width conversion, truncated numeric value); empty when the form is wrong.
+std::optional<std::vector<ItemSet>> parseItemSets(const QString& text);
+// "FIRST[-LAST],..." into municipality ranges, stored by the same rule as ranges 1-4.
+std::optional<std::vector<MunicipalityRange>> parseMunicipalityRanges(const QString& text);
+// "13", "01-47", "13,14,TT": each number checked and normalised like the prefecture
+// field, ranges expanded, in the order given; empty when one is rejected.
+std::optional<QStringList> parsePrefectures(const QString& text);
+// The prefectures of the group's census data files in a folder, in order.
+QStringList prefecturesFound(const QString& folder, const TabulationGroup& group);
+
+QString usage();
+
+}  // namespace h7::cli

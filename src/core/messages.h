@@ -1,0 +1,87 @@
+// Every text the user reads, in one table, and the one shape of a failure: a description
+// that screens and h7extract show after "ERROR  ".
+#pragma once
+
+#include <QString>
+#include <optional>
+#include <utility>
+
+namespace h7 {
+
+// Why something could not be done, in the user's words.
+struct Failure {
+  QString description;
+  bool operator==(const Failure&) const = default;
+};
+
+// A value, or the failure that stopped it.
+template <class T>
+class Result {
+ public:
+  Result(T value) : value_(std::move(value)) {}
+  Result(Failure failure) : failure_(std::move(failure)) {}
+  explicit operator bool() const { return !failure_; }
+  T& operator*() { return *value_; }
+  const T& operator*() const { return *value_; }
+  T* operator->() { return &*value_; }
+  const T* operator->() const { return &*value_; }
+  const Failure& failure() const { return *failure_; }
+
+ private:
+  std::optional<T> value_;
+  std::optional<Failure> failure_;
+};
+
+// The message of a failure: "ERROR  " and its description.
+QString errorMessage(const Failure& failure);
+// The item list's own form: "ERROR " (one blank) and the description.
+QString itemListMessage(const Failure& failure);
+// A description followed by the path it concerns: "ファイルが見つかりません。 (/data/NAMEH7S1.CCC)".
+Failure withPath(const Failure& failure, const QString& path);
+// The failure of an errno value; `writing` picks the wording for permissions.
+Failure errnoFailure(int error, bool writing = false);
+
+namespace msg {
+// Files and folders.
+inline Failure fileNotFound() { return {QStringLiteral("ファイルが見つかりません。")}; }
+inline Failure pathNotFound() { return {QStringLiteral("パスが見つかりません。")}; }
+inline Failure badPathName() { return {QStringLiteral("パス名が無効です。")}; }
+inline Failure folderGiven() { return {QStringLiteral("フォルダが指定されています。")}; }
+inline Failure cannotWrite() { return {QStringLiteral("書き込みできません。")}; }
+inline Failure cannotRead() { return {QStringLiteral("ファイルにアクセスできません。")}; }
+inline Failure diskFull() { return {QStringLiteral("ディスクの空き容量が不足しています。")}; }
+inline Failure tooManyFiles() { return {QStringLiteral("開いているファイルが多すぎます。")}; }
+inline Failure deviceError() { return {QStringLiteral("デバイス I/O エラーです。")}; }
+inline Failure folderNotReadable() { return {QStringLiteral("フォルダにアクセスできません。")}; }
+inline Failure deviceNotReady() { return {QStringLiteral("デバイスの準備ができていません。")}; }
+inline Failure sameAsInput() { return {QStringLiteral("出力ファイルが入力ファイルと同じです")}; }
+// The run.
+inline Failure outOfRange() { return {QStringLiteral("インデックスが有効範囲にありません。")}; }
+inline Failure overflow() { return {QStringLiteral("オーバーフローしました。")}; }
+inline Failure noGroupSelected() { return {QStringLiteral("集計区分が選択されていません。")}; }
+inline Failure nameTooLong() { return {QStringLiteral("項目名称が長すぎます。")}; }
+inline Failure noItems() { return {QStringLiteral("出力項目の選択指定がされていません。")}; }
+QString completion(int KCNT, long long ICNT, long long OCNT);  // "正常終了  KCNT= 1361   ICNT=  ..."
+// The checks of the screens.
+inline Failure badPrefecture() { return {QStringLiteral("都道府県番号異常")}; }
+inline Failure belowSmallestItem() { return {QStringLiteral("最小項目番号を超えた")}; }
+inline Failure aboveLargestItem() { return {QStringLiteral("最大項目番号を超えた")}; }
+inline Failure badInterval() { return {QStringLiteral("間隔値異常")}; }
+inline Failure startAfterEnd() { return {QStringLiteral("開始項目　＞　終了項目")}; }
+inline Failure unknownMunicipality() { return {QStringLiteral("市区町番号が不明")}; }
+// h7extract.
+inline Failure unknownOption(const QString& argument) { return {QStringLiteral("不明なオプションです: ") + argument}; }
+inline Failure missingValue(const QString& option) { return {option + QStringLiteral(" に値がありません。")}; }
+inline Failure badGroup() { return {QStringLiteral("--group には 1、2 または 3 を指定してください。")}; }
+inline Failure optionsRequired(const QString& options) { return {options + QStringLiteral(" を指定してください。")}; }
+inline Failure badItemSets(const QString& text) { return {QStringLiteral("--items の形式が正しくありません: ") + text}; }
+inline Failure badRanges(const QString& text) {
+  return {QStringLiteral("--municipalities の形式が正しくありません: ") + text};
+}
+inline QString helpHint() { return QStringLiteral("'h7extract --help' で使い方を表示します。"); }
+inline QString progressLine() { return QStringLiteral("読み込み行数 %1  %2%  %3 MB/s"); }
+inline QString statsHeading() { return QStringLiteral("数値を含まず 0 とした値 (項目番号: 件数)"); }
+inline QString statsTotal() { return QStringLiteral("  合計: %1"); }
+}  // namespace msg
+
+}  // namespace h7

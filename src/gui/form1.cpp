@@ -1,0 +1,265 @@
+#include "gui/form1.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QElapsedTimer>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <algorithm>
+
+#include "core/item_set_rule.h"
+#include "core/municipality_rule.h"
+#include "core/picker_paths.h"
+#include "core/prefecture_rule.h"
+#include "extract/item_names.h"
+#include "extract/run.h"
+#include "gui/form2.h"
+#include "gui/form4.h"
+#include "gui/form5.h"
+#include "gui/form6.h"
+#include "gui/message_box.h"
+#include "gui/screen_layout.h"
+
+using namespace h7;
+
+namespace {
+constexpr int kProgressMaximum = 24600;
+constexpr int kRepaintMilliseconds = 50;
+
+QColor buttonTextColour() { return QApplication::palette().color(QPalette::ButtonText); }
+
+void setTextColour(QRadioButton* option, const QColor& colour) {
+  QPalette p = option->palette();
+  p.setColor(QPalette::WindowText, colour);
+  p.setColor(QPalette::ButtonText, colour);
+  option->setPalette(p);
+}
+}  // namespace
+
+Form1::Form1(QWidget* parent) : QWidget(parent) {
+  setUpScreen(this, "Form1", QStringLiteral("平成7年国勢調査小地域集計（指標値型）データ選択"), 6288, 5592);
+  params_.B_Path = QCoreApplication::applicationDirPath();
+
+  Label2 = place(new QLabel(QStringLiteral("被選択データの所在ドライブ・フォルダ"), this), "Label2", 240, 0, 3012, 252);
+  Text1 = place(new QLineEdit(this), "Text1", 240, 240, 4572, 264);
+  Text1->setToolTip(QStringLiteral("選択する元データを指定します"));
+  Command1 = place(new QPushButton(QStringLiteral("入力参照"), this), "Command1", 5040, 120, 972, 372);
+  Command1->setToolTip(QStringLiteral("選択元データのドライブ・フォルダ・ファイル名が参照できます"));
+
+  Frame1 = place(new QGroupBox(QStringLiteral("　集計区分の選択"), this), "Frame1", 120, 840, 1932, 1452);
+  Frame1->setToolTip(QStringLiteral("選択するデータの集計区分区分を選択します"));
+  Option1 = place(new QRadioButton(QStringLiteral("その１(004-013)"), Frame1), "Option1", 240, 240, 1572, 252);
+  Option1->setToolTip(QStringLiteral("結果表004表～013表"));
+  Option2 = place(new QRadioButton(QStringLiteral("その２(014-017)"), Frame1), "Option2", 240, 600, 1572, 228);
+  Option2->setToolTip(QStringLiteral("結果表014表～017表"));
+  Option3 = place(new QRadioButton(QStringLiteral("その３(018-020)"), Frame1), "Option3", 240, 960, 1572, 252);
+  Option3->setToolTip(QStringLiteral("結果表018表～020表"));
+
+  Frame3 = place(new QGroupBox(QStringLiteral("都道府県番号"), this), "Frame3", 2160, 840, 1452, 1452);
+  Frame3->setToolTip(QStringLiteral("選択するデータの都道府県番号を０補足で入力します"));
+  Text3 = place(new QLineEdit(Frame3), "Text3", 360, 480, 612, 612);
+  Text3->setToolTip(Frame3->toolTip());
+  Text3->setMaxLength(2);
+  Text3->setFont(fixedGothic(22.2));
+
+  Command4 = place(new QPushButton(QStringLiteral("出力項目の選択指定（必須）"), this), "Command4", 3720, 720, 2412, 492);
+  Command4->setToolTip(QStringLiteral("選択する項目番号を指定する画面を表示します"));
+  Command6 = place(new QPushButton(QStringLiteral("市区町村の選択指定"), this), "Command6", 3720, 1320, 2412, 492);
+  Command6->setToolTip(QStringLiteral("選択する市区町村番号を指定する画面が表示されます"));
+
+  Frame2 = place(new QGroupBox(QStringLiteral("文字データの数値化"), this), "Frame2", 4200, 2040, 1932, 852);
+  Frame2->setToolTip(QStringLiteral("秘匿処理データ等の文字データを「0」に強制置換するか否かを選択します"));
+  Option4 = place(new QRadioButton(QStringLiteral("数値化しない"), Frame2), "Option4", 240, 240, 1452, 180);
+  Option5 = place(new QRadioButton(QStringLiteral("数値化する"), Frame2), "Option5", 240, 480, 1452, 180);
+
+  Label3 = place(new QLabel(QStringLiteral("出力ドライブ・フォルダ・ファイル名"), this), "Label3", 120, 3000, 2652, 252);
+  Text2 = place(new QLineEdit(this), "Text2", 120, 3240, 4692, 264);
+  Text2->setToolTip(QStringLiteral("選択結果の出力先を指定します"));
+  Command2 = place(new QPushButton(QStringLiteral("出力参照"), this), "Command2", 5040, 3120, 972, 372);
+  Command2->setToolTip(QStringLiteral("選択結果データのドライブ・フォルダ・ファイル名が参照できます"));
+  Command3 = place(new QPushButton(QStringLiteral("データの選択の開始"), this), "Command3", 1920, 3720, 2532, 975);
+  Command3->setToolTip(QStringLiteral("指定した項目の選択処理を開始します"));
+  Command3->setFont(proportionalGothic(12));
+
+  Label1 = place(new QLabel(QStringLiteral(" "), this), "Label1", 360, 4800, 5652, 252);
+  {
+    QPalette p = Label1->palette();
+    p.setColor(QPalette::WindowText, QColor(255, 0, 0));
+    Label1->setPalette(p);
+  }
+  ProgressBar1 = place(new QProgressBar(this), "ProgressBar1", 240, 5280, 5772, 132);
+  ProgressBar1->setRange(0, kProgressMaximum);
+  ProgressBar1->setTextVisible(false);
+  ProgressBar1->hide();
+
+  // Tab order: Text1, Command1, Text2, Command2, Command4, Command3, Command6, Option1..5, Text3.
+  QWidget* order[] = {Text1, Command1, Text2, Command2, Command4, Command3, Command6,
+                      Option1, Option2, Option3, Option4, Option5, Text3};
+  for (std::size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
+
+  Option1->setChecked(true);
+  Option4->setChecked(true);
+  setTextColour(Option1, QColor(255, 0, 0));
+  setTextColour(Option2, QColor(0, 0, 0));
+  setTextColour(Option3, buttonTextColour());
+  setTextColour(Option4, QColor(255, 0, 0));
+  setTextColour(Option5, buttonTextColour());
+
+  connect(Command1, &QPushButton::clicked, this, [this] {
+    clearStatus();
+    params_.TEXTSW = QStringLiteral("TEXT1");
+    showScreen(form2_);
+  });
+  connect(Command2, &QPushButton::clicked, this, [this] {
+    clearStatus();
+    params_.TEXTSW = QStringLiteral("TEXT2");
+    showScreen(form2_);
+  });
+  connect(Command4, &QPushButton::clicked, this, [this] {
+    clearStatus();
+    showScreen(form4_);
+  });
+  connect(Command6, &QPushButton::clicked, this, [this] {
+    clearStatus();
+    showScreen(form6_);
+  });
+  connect(Command3, &QPushButton::clicked, this, &Form1::runExtraction);
+  connect(Option1, &QRadioButton::clicked, this, [this] { highlightOptions(Option1, {Option2, Option3}); });
+  connect(Option2, &QRadioButton::clicked, this, [this] { highlightOptions(Option2, {Option1, Option3}); });
+  connect(Option3, &QRadioButton::clicked, this, [this] { highlightOptions(Option3, {Option2, Option1}); });
+  connect(Option4, &QRadioButton::clicked, this, [this] { highlightOptions(Option4, {Option5}); });
+  connect(Option5, &QRadioButton::clicked, this, [this] { highlightOptions(Option5, {Option4}); });
+  for (QLineEdit* field : {Text1, Text2, Text3}) connect(field, &QLineEdit::textChanged, this, &Form1::clearStatus);
+  Text3->installEventFilter(this);
+}
+
+Form1::~Form1() = default;
+
+template <class Screen>
+Screen* Form1::showScreen(OwnedScreen<Screen>& slot) {
+  Screen* s = slot.make(this);
+  s->show();
+  s->raise();
+  s->activateWindow();
+  return s;
+}
+
+int Form1::selectedGroup() const {
+  int group = 0;
+  if (Option1->isChecked()) group = 1;
+  if (Option2->isChecked()) group = 2;
+  if (Option3->isChecked()) group = 3;
+  return group;
+}
+
+void Form1::activate() {
+  raise();
+  activateWindow();
+}
+
+void Form1::clearStatus() { Label1->setText(QStringLiteral(" ")); }
+
+void Form1::highlightOptions(QRadioButton* clicked, std::initializer_list<QRadioButton*> others) {
+  clearStatus();
+  if (clicked->isChecked()) setTextColour(clicked, QColor(255, 0, 0));
+  for (QRadioButton* other : others) setTextColour(other, buttonTextColour());
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == Text3 && event->type() == QEvent::FocusOut &&
+      static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason)
+    checkPrefectureField();
+  return QWidget::eventFilter(watched, event);
+}
+
+void Form1::checkPrefectureField() {
+  if (checkingPrefecture_) return;  // the message box itself takes the focus
+  checkingPrefecture_ = true;
+  const PrefectureCheck check = checkPrefecture(Text3->text());
+  Text3->setText(check.text);
+  if (check.failure) showMessage(this, errorMessage(*check.failure));
+  else activate();
+  checkingPrefecture_ = false;
+}
+
+std::optional<Failure> Form1::storeItemSets(std::array<QString, 15>& fields) {
+  const std::optional<Failure> failure = storeAndCheckItemSets(fields, selectedGroup(), params_);
+  if (failure) return failure;
+  if (form5_.get()) form5_.get()->hide();
+  activate();
+  return std::nullopt;
+}
+
+std::optional<Failure> Form1::storeMunicipalities(std::array<QString, 10>& fields) {
+  const std::optional<Failure> failure = storeAndCheckMunicipalities(fields, params_);
+  if (!failure) activate();
+  return failure;
+}
+
+Result<std::vector<ItemListEntry>> Form1::itemList(QStringView rawKey) const {
+  return loadItemList(params_.B_Path, selectedGroup(), rawKey);
+}
+
+void Form1::showItemList() { form5_.make(this)->FillItemList(QString()); }
+
+void Form1::showItemSelection() { showScreen(form4_); }
+
+void Form1::folderPicked(const QString& folder) {
+  if (params_.TEXTSW == QLatin1String("TEXT1")) Text1->setText(fieldPath(folder));
+  if (params_.TEXTSW == QLatin1String("TEXT2")) Text2->setText(fieldPath(folder));
+}
+
+// The input folder field receives the file's folder, the output file field the file.
+void Form1::filePicked(const QString& folder, const QString& file) {
+  if (params_.TEXTSW == QLatin1String("TEXT1")) Text1->setText(fieldPath(withTrailingSeparator(folder)));
+  if (params_.TEXTSW == QLatin1String("TEXT2")) Text2->setText(fieldPath(joinFolderAndName(folder, file)));
+  activate();
+}
+
+void Form1::runExtraction() {
+  clearStatus();
+  RunInputs in;
+  in.inputFolder = Text1->text();
+  in.outputFile = Text2->text();
+  in.prefectures = QStringList{Text3->text()};
+  in.group = selectedGroup();
+  in.numerify = !Option4->isChecked();
+  in.programFolder = params_.B_Path;
+  in.itemSets = params_.itemSets();
+  in.municipalityFilter = params_.municipalityFilterOn();
+  in.municipalities = params_.municipalityRanges();
+
+  // The bar follows the count of lines read; the window repaints every 50 ms, while
+  // user input waits until the run ends.
+  QElapsedTimer clock;
+  clock.start();
+  qint64 lastRepaint = 0;
+  auto progress = [&](const RunProgressInfo& info) {
+    const long long lines = info.lines;
+    if (lines == 0) {
+      ProgressBar1->setValue(0);
+      ProgressBar1->show();
+    } else if (clock.elapsed() - lastRepaint < kRepaintMilliseconds) {
+      return;
+    }
+    ProgressBar1->setValue(int(std::min<long long>(lines, kProgressMaximum)));
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    lastRepaint = clock.elapsed();
+  };
+  const RunResult result = h7::runExtraction(in, progress);
+  params_.storeItemSets(result.itemSets);
+  ProgressBar1->hide();
+  if (result.end == RunEnd::Completed) Label1->setText(result.message());
+  else showMessage(this, result.message());
+}
+
+void Form1::closeEvent(QCloseEvent* event) {
+  for (QWidget* other : std::initializer_list<QWidget*>{form2_.get(), form4_.get(), form5_.get(), form6_.get()})
+    if (other) other->hide();
+  event->accept();
+  QCoreApplication::quit();
+}

@@ -1,0 +1,100 @@
+// Form1, the main screen: input folder, output file, prefecture number, group and
+// numerification options, the buttons that open the other screens, the run with its
+// progress bar, and the status line. It holds the job parameters and owns the other
+// screens, which talk to each other through it.
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+#include <array>
+#include <initializer_list>
+#include <optional>
+#include <vector>
+
+#include "core/item_list.h"
+#include "core/job_params.h"
+#include "core/messages.h"
+
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+
+class Form2;
+class Form4;
+class Form5;
+class Form6;
+
+// A screen of the main screen's: made on first use, gone when its window closes (it
+// deletes itself then), deleted with the main screen. Screens are windows of their own,
+// without a Qt parent: a window manager keeps a child window above its parent.
+template <class Screen>
+class OwnedScreen {
+ public:
+  OwnedScreen() = default;
+  OwnedScreen(const OwnedScreen&) = delete;
+  OwnedScreen& operator=(const OwnedScreen&) = delete;
+  ~OwnedScreen() { delete screen_.data(); }
+  Screen* get() const { return screen_; }
+  template <class Owner>
+  Screen* make(Owner* owner) {
+    if (!screen_) screen_ = new Screen(owner);
+    return screen_;
+  }
+
+ private:
+  QPointer<Screen> screen_;
+};
+
+class Form1 : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit Form1(QWidget* parent = nullptr);
+  ~Form1() override;
+
+  h7::JobParams& params() { return params_; }
+  int selectedGroup() const;  // 1..3 from Option1..Option3, 0 when none is selected
+
+  // What the other screens ask of the main screen.
+  // Form4 "戻る": the item-set rule on its fields; on success the item list hides and the
+  // main screen comes to the front.
+  std::optional<h7::Failure> storeItemSets(std::array<QString, 15>& fields);
+  // Form6 "戻る": the municipality rule on its fields; on success the main screen comes to the front.
+  std::optional<h7::Failure> storeMunicipalities(std::array<QString, 10>& fields);
+  // Form5: the items of the selected group whose names the search text finds.
+  h7::Result<std::vector<h7::ItemListEntry>> itemList(QStringView rawKey) const;
+  void showItemList();       // Form4 "一覧表の表示": every item
+  void showItemSelection();  // Form5 "戻る"
+  // Form2: a folder change, and a file clicked; the field that TEXTSW names receives it.
+  void folderPicked(const QString& folder);
+  void filePicked(const QString& folder, const QString& file);
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  template <class Screen>
+  Screen* showScreen(OwnedScreen<Screen>& slot);  // shown without blocking, brought to the front
+  void activate();     // makes the main screen the active window
+  void clearStatus();  // the status line back to a single blank
+  void highlightOptions(QRadioButton* clicked, std::initializer_list<QRadioButton*> others);
+  void checkPrefectureField();
+  void runExtraction();  // Command3
+
+  h7::JobParams params_;
+  QLabel *Label1, *Label2, *Label3;  // Label1: the status line
+  QLineEdit *Text1, *Text2, *Text3;  // input folder, output file, prefecture number
+  QPushButton *Command1, *Command2, *Command3, *Command4, *Command6;
+  QGroupBox *Frame1, *Frame2, *Frame3;
+  QRadioButton *Option1, *Option2, *Option3, *Option4, *Option5;
+  QProgressBar* ProgressBar1;
+  OwnedScreen<Form2> form2_;
+  OwnedScreen<Form4> form4_;
+  OwnedScreen<Form5> form5_;
+  OwnedScreen<Form6> form6_;
+  bool checkingPrefecture_ = false;
+};

@@ -1,0 +1,47 @@
+// Form2: ＤＲＩＶＥ／ＦＯＬＤＥＲ／ＦＩＬＥ指定画面, the drive, folder and file picker that
+// fills the main screen's input folder (Text1) or output file (Text2) field, the one
+// that TEXTSW names at the moment of each folder change or file click.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+#include <optional>
+
+#include "core/messages.h"
+
+class Form1;
+class QComboBox;
+class QListWidget;
+class QListWidgetItem;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+class Form2 : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit Form2(Form1* main);
+
+  QString path() const { return folder_; }  // the folder both lists show, "/" separated
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  std::optional<h7::Failure> showFolder(const QString& folder);  // why the folder cannot be read
+  void changeFolder(const QString& folder);
+  void driveChosen(int index);
+  void fileClicked(QListWidgetItem* item);
+  void fillDrives();
+  void selectDriveOf(const QString& folder);
+
+  Form1* main_;
+  QComboBox* Drive1;   // the drives (on Windows) or file-system roots and mounted volumes
+  QTreeWidget* Dir1;   // the ancestors of the current folder and its subfolders
+  QListWidget* File1;  // the files of the current folder
+  QString folder_;
+  QStringList roots_;
+  bool shownBefore_ = false;
+};

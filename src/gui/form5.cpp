@@ -1,0 +1,115 @@
+#include "gui/form5.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableWidget>
+
+#include "core/numeric.h"
+#include "gui/form1.h"
+#include "gui/message_box.h"
+#include "gui/screen_layout.h"
+
+using namespace h7;
+
+namespace {
+
+// Moving to a cell scrolls only as far as needed to show its row with the item number;
+// the name column is wider than the view and would otherwise push the numbers out.
+class ItemGrid : public QTableWidget {
+ public:
+  using QTableWidget::QTableWidget;
+  void scrollTo(const QModelIndex& index, ScrollHint hint) override {
+    QTableWidget::scrollTo(index.siblingAtColumn(0), hint);
+  }
+};
+
+// The grid keeps its heading as the cells of row 0, like every other row. The view
+// hides that row and shows the same texts in its horizontal header, so that the heading
+// stays in view while the list scrolls. Column 0 looks like a fixed column.
+void setCell(QTableWidget* grid, int row, int column, const QString& text) {
+  auto* item = new QTableWidgetItem(text);
+  if (row == 0 || column == 0) {
+    item->setFlags(Qt::ItemIsEnabled);
+    item->setBackground(grid->palette().button());
+  } else {
+    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+  }
+  grid->setItem(row, column, item);
+}
+
+void showList(QTableWidget* grid, const std::vector<ItemListEntry>& entries) {
+  const QString heading[2] = {QStringLiteral("項目番号"), QStringLiteral("    項目名称")};
+  grid->setUpdatesEnabled(false);
+  grid->clearContents();
+  grid->setRowCount(int(entries.size()) + 3);  // heading, the items, two empty rows
+  grid->setColumnWidth(0, twips(700));
+  grid->setColumnWidth(1, twips(9000));
+  for (int c = 0; c < 2; ++c) setCell(grid, 0, c, heading[c]);
+  grid->setHorizontalHeaderLabels({heading[0], heading[1]});
+  int row = 1;
+  for (const ItemListEntry& e : entries) {
+    setCell(grid, row, 0, displayNumber(e.number));
+    setCell(grid, row, 1, e.name);
+    ++row;
+  }
+  for (; row < grid->rowCount(); ++row) setCell(grid, row, 0, QString());
+  grid->setCurrentCell(1, 1);
+  grid->setUpdatesEnabled(true);
+}
+
+}  // namespace
+
+Form5::Form5(Form1* main) : main_(main) {
+  setAttribute(Qt::WA_DeleteOnClose);
+  setUpScreen(this, "Form5", QStringLiteral("項目一覧表示"), 9012, 5592);
+
+  // Created in focus order: the grid, 絞込み検索, the search field, 戻る.
+  FGrid1 = place(new ItemGrid(1, 2, this), "FGrid1", 0, 960, 9012, 4692);
+  FGrid1->setFont(proportionalGothic(7.8));
+  FGrid1->horizontalHeader()->setFont(FGrid1->font());  // the heading row is in the grid's font too
+  FGrid1->verticalHeader()->hide();
+  FGrid1->verticalHeader()->setMinimumSectionSize(1);
+  FGrid1->verticalHeader()->setDefaultSectionSize(FGrid1->fontMetrics().height() + 4);
+  FGrid1->setRowHidden(0, true);
+  FGrid1->setHorizontalHeaderLabels({QString(), QString()});
+  FGrid1->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  FGrid1->horizontalHeader()->setSectionsClickable(false);
+  FGrid1->horizontalHeader()->setHighlightSections(false);
+  FGrid1->horizontalHeader()->setTextElideMode(Qt::ElideNone);  // "項目番号" uses the margin
+  FGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  FGrid1->setWordWrap(false);
+  FGrid1->setTabKeyNavigation(false);  // Tab moves on to the next control
+
+  auto* search = place(new QPushButton(QStringLiteral("絞込み検索"), this), "Command1", 4440, 360, 2292, 372);
+  search->setToolTip(QStringLiteral("左欄で指定した文字列を含む項目名称一覧を選択表示します"));
+  Text1 = place(new QLineEdit(this), "Text1", 480, 360, 3852, 372);
+  Text1->setToolTip(QStringLiteral("一覧表からさらに絞込みを行う場合のＫＥＹとなる文字列を記入します"));
+  place(new QLabel(QStringLiteral("検索文字列"), this), "Label1", 240, 120, 1095, 255)
+      ->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  auto* back = place(new QPushButton(QStringLiteral("戻る"), this), "Command2", 6840, 360, 2052, 375);
+  back->setToolTip(QStringLiteral("選択項目指定画面へ戻ります"));
+
+  setTabOrder(FGrid1, search);
+  setTabOrder(search, Text1);
+  setTabOrder(Text1, back);
+
+  connect(search, &QPushButton::clicked, this, [this] { FillItemList(Text1->text()); });
+  // Back to the item selection screen; one whose window was closed meanwhile is shown afresh.
+  connect(back, &QPushButton::clicked, this, [this] { main_->showItemSelection(); });
+}
+
+void Form5::FillItemList(const QString& rawKey) {
+  const auto list = main_->itemList(rawKey);
+  if (!list) {
+    QWidget* owner = isVisible() ? this : QApplication::activeWindow();
+    showMessage(owner ? owner : this, itemListMessage(list.failure()));
+    return;
+  }
+  showList(FGrid1, *list);
+  show();
+  raise();
+  activateWindow();
+}

@@ -1,0 +1,39 @@
+// The item list read from a group's item-name file: groups, a lower-case copy, up to 1400
+// names, and failures that name the file.
+#include <gtest/gtest.h>
+
+#include "extract/item_names.h"
+#include "support/testutil.h"
+
+namespace {
+
+using namespace h7;
+
+QString listed(const Result<std::vector<ItemListEntry>>& list) {
+  QStringList rows;
+  for (const ItemListEntry& e : *list) rows << QString::number(e.number) + u'|' + e.name;
+  return rows.join(u' ');
+}
+
+TEST(ItemNames, GroupsFilesAndFailures) {
+  h7test::ScratchDir dir;
+  dir.write("NAMEH7S2.CCC", h7test::sjis("三\r\n四\r\n"));
+  dir.write("nameh7s3.ccc", h7test::sjis("五"));  // a lower-case copy is found
+  EXPECT_EQ(listed(loadItemList(dir.path(), 2, u"")), QStringLiteral("1362|三 1363|四"));
+  EXPECT_EQ(listed(loadItemList(dir.path(), 3, u"")), QStringLiteral("2376|五"));
+  EXPECT_EQ(loadItemList(dir.path(), 0, u"").failure(), msg::noGroupSelected());
+
+  const QString file = dir.file("NAMEH7S1.CCC");
+  EXPECT_EQ(loadItemList(dir.path(), 1, u"").failure(), withPath(msg::fileNotFound(), file));
+  EXPECT_EQ(itemListMessage(msg::fileNotFound()), QStringLiteral("ERROR ファイルが見つかりません。"));
+  std::string names;
+  for (int i = 1; i <= 1400; ++i) names += h7test::sjis("名称") + std::to_string(i) + "\r\n";
+  dir.write("NAMEH7S1.CCC", names);
+  const auto full = loadItemList(dir.path(), 1, u"名称");
+  ASSERT_EQ(full->size(), 1400u);
+  EXPECT_EQ(full->back().name, QStringLiteral("名称1400"));
+  dir.write("NAMEH7S1.CCC", names + "one more");
+  EXPECT_EQ(loadItemList(dir.path(), 1, u"").failure(), withPath(msg::outOfRange(), file));
+}
+
+}  // namespace

@@ -1,0 +1,110 @@
+// Form1's wiring: the prefecture field checked when left, the status line cleared by every
+// action, the chosen options coloured, the other screens hidden with it, one run end to end.
+#include <QLabel>
+#include <QProcess>
+#include <QProgressBar>
+#include <QRadioButton>
+
+#include "extract/run.h"
+#include "gui/form4.h"
+#include "gui/form6.h"
+#include "gui/form2.h"
+#include "support/screens.h"
+#include "support/testutil.h"
+
+using h7test::click;
+using h7test::field;
+
+class Form1Test : public h7test::ScreenSuite {
+  Q_OBJECT
+
+  QLabel* status() { return h7test::child<QLabel>(main.get(), "Label1"); }
+  void leaveText3() {
+    field(main.get(), "Text3")->setFocus();
+    field(main.get(), "Text1")->setFocus();
+  }
+
+ private slots:
+  void init() { QVERIFY(showMainScreen()); }
+  void cleanup() { main.reset(); }
+
+  void prefectureFieldCheckedWhenLeft() {
+    const std::tuple<QString, QString, bool> cases[] = {{"５", "05", true}, {"T", "0T", false}, {"05", "05", true}};
+    for (const auto& [typed, after, accepted] : cases) {
+      messages.clear();
+      field(main.get(), "Text3")->clear();
+      h7test::type(main.get(), "Text3", typed);
+      status()->setText("message of the last run");
+      leaveText3();
+      QCOMPARE(field(main.get(), "Text3")->text(), after);
+      QCOMPARE(messages, accepted ? QStringList() : QStringList{QStringLiteral("ERROR  都道府県番号異常")});
+      if (typed == after) QCOMPARE(status()->text(), QStringLiteral("message of the last run"));  // nothing to change
+    }
+  }
+
+  void everyActionClearsTheStatusLine() {
+    for (const char* name : {"Text1", "Text2", "Text3", "Option2", "Option5", "Command1", "Command2", "Command4", "Command6"}) {
+      status()->setText("message of the last run");
+      if (name[0] == 'T') QTest::keyClicks(field(main.get(), name), "1");
+      else click(main.get(), name);
+      QVERIFY2(status()->text() == " ", name);
+    }
+    status()->setText("message of the last run");
+    field(main.get(), "Text1")->setText("/data");  // a change made by code too
+    QCOMPARE(status()->text(), QStringLiteral(" "));
+    click(main.get(), "Option3");  // the chosen option red
+    QCOMPARE(h7test::child(main.get(), "Option3")->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+    main->close();  // hides the screens the buttons opened
+    QVERIFY(h7test::screenOf<Form2>()->isHidden() && h7test::screenOf<Form4>()->isHidden() &&
+            h7test::screenOf<Form6>()->isHidden());
+  }
+
+  // Items typed on Form4 and municipalities on Form6, then the run started here: the
+  // bytes of the core run on the same choices, the run's substitutions written back.
+  void runEndToEnd() {
+    h7test::ScratchDir dir;
+    QProcess sample;
+    sample.start(H7_BIN_DIR "/h7sample", {"--data", "--out", dir.path(), "--pref", "13", "--group", "1", "--records", "200"});
+    QVERIFY(sample.waitForFinished(60000) && sample.exitCode() == 0);
+    field(main.get(), "Text1")->setText(dir.path());
+    field(main.get(), "Text2")->setText(dir.file("out.csv"));
+    field(main.get(), "Text3")->setText("13");
+    click(main.get(), "Option5");
+    auto* items = h7test::open<Form4>(main.get(), "Command4");
+    const std::pair<const char*, const char*> typed[] = {{"Text1", "１０"}, {"Text4", "100"}, {"Text5", "140"}, {"Text6", "20"}};
+    for (const auto& [name, text] : typed) h7test::type(items, name, text);
+    click(items, "Command1");
+    auto* places = h7test::open<Form6>(main.get(), "Command6");
+    for (const auto& [name, text] : {std::pair{"Text1", "101"}, {"Text3", "300"}, {"Text4", "370"}})
+      h7test::type(places, name, text);
+    click(places, "Command1");
+    click(main.get(), "Command3");
+    QVERIFY2(messages.isEmpty(), qPrintable(messages.join('\n')));
+    QVERIFY(h7test::child(main.get(), "ProgressBar1")->isHidden());
+    QCOMPARE(h7test::storedValues({params().NTO, params().INT}),
+             QStringLiteral("10 140 0 0 0 / 1 20 1 1 1"));  // the run's substitutions written back
+
+    h7::RunInputs in;
+    in.inputFolder = dir.path();
+    in.outputFile = dir.file("core.csv");
+    in.prefectures = QStringList{"13"};
+    in.programFolder = H7_BIN_DIR;
+    in.numerify = true;
+    in.itemSets = {{10, 0, 0}, {100, 140, 20}};
+    in.municipalityFilter = true;
+    in.municipalities = {{101, 101}, {300, 370}};
+    QCOMPARE(status()->text(), h7::runExtraction(in).message());
+    QCOMPARE(dir.bytes("core.csv"), dir.bytes("out.csv"));
+
+    // Without items: the no-items message, the earlier output kept.
+    const std::string earlier = dir.bytes("out.csv");
+    params().NFR[0].assign(0);
+    click(main.get(), "Command3");
+    QCOMPARE(messages, QStringList{h7::errorMessage(h7::msg::noItems())});
+    QCOMPARE(status()->text(), QStringLiteral(" "));
+    QCOMPARE(dir.bytes("out.csv"), earlier);
+  }
+};
+
+QTEST_MAIN(Form1Test)
+#include "gui_form1.moc"

@@ -1,0 +1,109 @@
+// Form2's wiring in a scratch folder tree: folders opened, files picked, the field that the
+// main screen names filled, a folder that cannot be read leaving the picker usable.
+#include <QListWidget>
+#include <QTreeWidget>
+
+#include "gui/form2.h"
+#include "support/screens.h"
+#include "support/testutil.h"
+
+class Form2Test : public h7test::ScreenSuite {
+  Q_OBJECT
+
+  const QString startFolder = QDir::currentPath();
+  std::unique_ptr<h7test::ScratchDir> tree;
+  QString root;  // the top of the scratch tree, the process's current folder
+  Form2* picker = nullptr;
+
+  QString text(const char* name) { return h7test::field(main.get(), name)->text(); }
+  void browse(const char* button) { QVERIFY(picker = h7test::open<Form2>(main.get(), button)); }
+  // A double click on a folder of the tree, by its text.
+  void openFolder(const QString& text) {
+    auto* dir1 = h7test::child<QTreeWidget>(picker, "Dir1");
+    QTreeWidgetItem* item = dir1->findItems(text, Qt::MatchExactly | Qt::MatchRecursive).value(0);
+    QVERIFY2(item, qPrintable(text));
+    emit dir1->itemDoubleClicked(item, 0);
+  }
+  QListWidget* files() { return h7test::child<QListWidget>(picker, "File1"); }
+  QStringList fileNames() {
+    QStringList names;
+    for (int i = 0; i < files()->count(); ++i) names << files()->item(i)->text();
+    return names;
+  }
+  void clickFile(const QString& name) { emit files()->itemClicked(files()->findItems(name, Qt::MatchExactly).value(0)); }
+
+ private slots:
+  void init() {
+    // root/{DATA/{H7S13S1.DAT, OUT.CSV, SUB/}, EMPTY/, top.txt, .hidden}
+    tree = std::make_unique<h7test::ScratchDir>();
+    root = tree->path();
+    QVERIFY(QDir(root).mkpath("DATA/SUB") && QDir(root).mkdir("EMPTY"));
+    for (const char* file : {"DATA/H7S13S1.DAT", "DATA/OUT.CSV", "top.txt", ".hidden"}) tree->write(file, "x");
+    QVERIFY(QDir::setCurrent(root));
+    QVERIFY(showMainScreen());
+  }
+  void cleanup() {
+    main.reset();
+    QDir::setCurrent(startFolder);
+    tree.reset();
+  }
+
+  // A folder change fills the field that TEXTSW names, also after the main screen
+  // retargeted the open picker; any other switch text fills nothing.
+  void folderChangeFillsTheTargetField() {
+    browse("Command1");
+    QCOMPARE(fileNames(), QStringList{"top.txt"});  // at the current folder, hidden files left out
+    QVERIFY(text("Text1").isEmpty());              // opening the picker is no folder change
+    openFolder("DATA");
+    QCOMPARE(text("Text1"), root + "/DATA");
+    QCOMPARE(fileNames(), (QStringList{"H7S13S1.DAT", "OUT.CSV"}));
+    h7test::click(main.get(), "Command2");  // the picker stays open, now for the output
+    openFolder(QFileInfo(root).fileName());  // back up through the tree
+    QCOMPARE(text("Text2"), root);
+    params().TEXTSW = "text1";
+    openFolder("EMPTY");
+    QCOMPARE(text("Text1") + text("Text2"), root + "/DATA" + root);
+  }
+
+  // A file picked by click or Enter fills the field and hides the picker; the next showing
+  // lists the folder again where it was left, a closed picker starts afresh.
+  void filePickWritesAndHides() {
+    browse("Command1");
+    openFolder("DATA");
+    clickFile("OUT.CSV");
+    QVERIFY(picker->isHidden());
+    QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget*>(main.get()));
+    QCOMPARE(text("Text1"), root + "/DATA/");  // the input folder field takes the folder
+    tree->write("DATA/new.txt", "x");
+    browse("Command2");
+    QCOMPARE(fileNames(), (QStringList{"H7S13S1.DAT", "new.txt", "OUT.CSV"}));
+    files()->setFocus();
+    QTest::keyClick(files(), Qt::Key_End);
+    QTest::keyClick(files(), Qt::Key_Enter);
+    QCOMPARE(text("Text2"), root + "/DATA/OUT.CSV");  // the output field the file
+    browse("Command1");
+    picker->close();
+    QTRY_VERIFY(!h7test::screenOf<Form2>());
+    browse("Command1");
+    QCOMPARE(picker->path(), root);
+    QVERIFY(messages.isEmpty());
+  }
+
+  // A folder that went away after it was listed: the message, the field as it was, the
+  // picker still working.
+  void aFolderThatCannotBeReadLeavesEverythingUsable() {
+    browse("Command1");
+    openFolder("DATA");
+    h7test::field(main.get(), "Text1")->setText("typed");
+    QVERIFY(QDir(root).rmdir("DATA/SUB"));
+    openFolder("SUB");
+    QCOMPARE(messages, QStringList{"ERROR  パスが見つかりません。"});
+    QVERIFY(picker->isVisible());
+    QCOMPARE(text("Text1"), QStringLiteral("typed"));
+    clickFile("OUT.CSV");
+    QCOMPARE(text("Text1"), root + "/DATA/");
+  }
+};
+
+QTEST_MAIN(Form2Test)
+#include "gui_form2.moc"

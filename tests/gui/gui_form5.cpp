@@ -1,0 +1,81 @@
+// Form5's wiring: the list opened from Form4 with the group of the main screen, the search
+// key taken from its field, a failure that keeps the list, "戻る", closing and reopening.
+#include <QFile>
+#include <QTableWidget>
+
+#include "gui/form4.h"
+#include "gui/form5.h"
+#include "support/screens.h"
+#include "support/testutil.h"
+
+using h7test::click;
+
+class Form5Test : public h7test::ScreenSuite {
+  Q_OBJECT
+
+  std::unique_ptr<h7test::ScratchDir> dir;
+  Form4* form4 = nullptr;
+
+  Form5* list() { return h7test::screenOf<Form5>(); }
+  // The grid rows after the heading as "number|name", without the two empty rows at the end.
+  QStringList rows() {
+    auto* grid = h7test::child<QTableWidget>(list(), "FGrid1");
+    QStringList rows;
+    for (int r = 1; r < grid->rowCount() - 2; ++r) rows << grid->item(r, 0)->text() + u'|' + grid->item(r, 1)->text();
+    return rows;
+  }
+
+ private slots:
+  void init() {
+    dir = std::make_unique<h7test::ScratchDir>();
+    QVERIFY(showMainScreen());
+    params().B_Path = dir->path();
+    QVERIFY(form4 = h7test::open<Form4>(main.get(), "Command4"));
+  }
+  void cleanup() {
+    main.reset();
+    dir.reset();
+  }
+
+  void listSearchAndFailure() {
+    click(form4, "Command2");  // no file: the message, the list made but hidden
+    QCOMPARE(messages.size(), 1);
+    QVERIFY(list() && list()->isHidden());
+    dir->write("NAMEH7S2.CCC", h7test::sjis("三\r\n四\r\n"));
+    click(main.get(), "Option2");
+    click(form4, "Command2");
+    QCOMPARE(rows(), (QStringList{" 1362|三", " 1363|四"}));
+    h7test::type(list(), "Text1", "四");
+    click(list(), "Command1");
+    QCOMPARE(rows(), QStringList{" 1363|四"});
+    QFile::remove(dir->file("NAMEH7S2.CCC"));  // read afresh at every press
+    click(list(), "Command1");
+    QCOMPARE(messages.size(), 2);
+    QCOMPARE(rows(), QStringList{" 1363|四"});
+    QVERIFY(list()->isVisible());
+  }
+
+  // "戻る" brings Form4 to the front, a new one if its window was closed; the list shown
+  // again is the full one; a closed list starts afresh.
+  void backAndClosing() {
+    dir->write("NAMEH7S1.CCC", h7test::sjis("一\r\n二\r\n"));
+    click(form4, "Command2");
+    h7test::type(list(), "Text1", "二");
+    click(list(), "Command2");
+    QTRY_COMPARE(QApplication::activeWindow(), form4);
+    click(form4, "Command2");
+    QTRY_COMPARE(QApplication::activeWindow(), list());
+    QCOMPARE(rows(), (QStringList{" 1|一", " 2|二"}));
+    list()->close();
+    QTRY_VERIFY(!list());
+    click(form4, "Command2");
+    QVERIFY(list() && list()->isVisible() && h7test::field(list(), "Text1")->text().isEmpty());
+    form4->close();
+    QTRY_VERIFY(!h7test::screenOf<Form4>());
+    click(list(), "Command2");
+    QTRY_VERIFY(h7test::screenOf<Form4>() && QApplication::activeWindow() == h7test::screenOf<Form4>());
+  }
+};
+
+QTEST_MAIN(Form5Test)
+#include "gui_form5.moc"
