@@ -32,14 +32,9 @@ class H7Extract : public ::testing::Test {
 };
 
 TEST_F(H7Extract, SameBytesAsTheCoreRun) {
-  h7::RunInputs in;
-  in.inputFolder = dir.path();
-  in.outputFile = dir.file("core.csv");
-  in.prefectures = QStringList{"13"};
-  in.programFolder = H7_BIN_DIR;
-  in.itemSets = {{1, 991, 10}, {5, 0, 0}, {3, 4, 0}};
-  in.municipalityFilter = true;
-  in.municipalities = {{101, 105}, {201, 201}};
+  h7::RunInputs in{.inputFolder = dir.path(), .outputFile = dir.file("core.csv"), .prefectures = {"13"},
+                   .programFolder = H7_BIN_DIR, .itemSets = {{1, 991, 10}, {5, 0, 0}, {3, 4, 0}},
+                   .municipalityFilter = true, .municipalities = {{101, 105}, {201, 201}}};
   for (bool numerify : {false, true}) {
     const QStringList args = base("1-991:10,5,3-4") << "--municipalities" << "101-105,201";
     Ran r = run("h7extract", numerify ? args + QStringList{"--numerify"} : args);
@@ -110,8 +105,7 @@ TEST_F(H7Extract, SeveralPrefecturesInOneOutput) {
   for (const char* pref : {"13,14", "13-14", "ALL"}) {
     QStringList args = base("1-20");
     args[args.indexOf("--pref") + 1] = pref;
-    Ran r = run("h7extract", args);
-    EXPECT_TRUE(r.err.startsWith(QStringLiteral("正常終了  KCNT= 1361   ICNT=  160  ,OCNT=  161"))) << r.err.toStdString();
+    EXPECT_TRUE(run("h7extract", args).err.startsWith(QStringLiteral("正常終了  KCNT= 1361   ICNT=  160  ,OCNT=  161")));
     if (first.empty()) first = dir.bytes("out.csv");
     EXPECT_EQ(dir.bytes("out.csv"), first) << pref;
   }
@@ -120,13 +114,11 @@ TEST_F(H7Extract, SeveralPrefecturesInOneOutput) {
 
 TEST_F(H7Extract, StatsAndByteOrderMark) {
   Ran r = run("h7extract", base("1-50") << "--numerify" << "--stats" << "--utf8-bom");
-  QStringList lines = r.err.split('\n', Qt::SkipEmptyParts);
-  ASSERT_GE(lines.size(), 3) << r.err.toStdString();
-  EXPECT_EQ(lines[1], QStringLiteral("数値を含まず 0 とした値 (項目番号: 件数)"));
+  const QStringList lines = r.err.split('\n', Qt::SkipEmptyParts);
+  ASSERT_EQ(lines.value(1), QStringLiteral("数値を含まず 0 とした値 (項目番号: 件数)")) << r.err.toStdString();
   long long sum = 0;  // the item lines add up to the total
   for (const QString& line : lines.mid(2, lines.size() - 3)) sum += line.section(": ", 1).toLongLong();
   EXPECT_EQ(lines.last(), QStringLiteral("  合計: %1").arg(sum));
-  EXPECT_GT(sum, 0);
   EXPECT_EQ(dir.bytes("out.csv").substr(0, 8), "\xEF\xBB\xBF\"県\"");
 }
 

@@ -18,7 +18,6 @@ TEST(MunicipalityBack, SwitchesConvertsStoresAndChecks) {
       {"100;999", "", "100 999 0 0 0 / 100 999 0 0 0", nullptr, true},
       {"0,50", "", "0 0 0 0 0 / 50 0 0 0 0", nullptr, true},
       {"50;105,101", msg::startAfterEnd().description, "50 105 0 0 0 / 0 101 0 0 0", nullptr, true},
-      {"050", unknown, "50 0 0 0 0 / 0 0 0 0 0", nullptr, true},
       {"101,1e3", unknown, "101 0 0 0 0 / 1000 0 0 0 0", nullptr, true},
       {".5", unknown, ".5 0 0 0 0 / 0 0 0 0 0", nullptr, true},
       {"101;;;;.5", "", "101 0 0 0 0 / 101 0 0 0 0", nullptr, true},  // range 5 rounds halves to even

@@ -65,14 +65,12 @@ TEST(Lines, EndsWhereverTheEdgesFall) {
 // Random files with every kind of end, lone LFs and lines far longer than a chunk.
 TEST(Lines, ChunkedAsOnePass) {
   std::mt19937 rng(7);
+  const char* ends[] = {"\r\n", "\r", "\n\r", "\r\n\n"};
   for (int round = 0; round < 300; ++round) {
     std::string file;
-    const char* ends[] = {"\r\n", "\r", "\n\r", "\r\n\n"};
-    for (int i = 0, n = int(rng() % 40); i < n; ++i) {
-      std::size_t len = rng() % 8 == 0 ? 300 + rng() % 400 : rng() % 30;
-      for (std::size_t k = 0; k < len; ++k) file.push_back(rng() % 9 == 0 ? '\n' : char('a' + rng() % 26));
-      file += ends[rng() % 4];
-    }
+    for (int i = 0, n = int(rng() % 40); i < n; ++i, file += ends[rng() % 4])
+      for (std::size_t k = 0, len = rng() % 8 ? rng() % 30 : 300 + rng() % 400; k < len; ++k)
+        file.push_back(rng() % 9 == 0 ? '\n' : char('a' + rng() % 26));
     const Lines expected = chunked({file}, 64, 1 << 20, 0);
     for (std::size_t chunk : {66, 67, 100, 257, 4096})
       for (int threads : {0, 2})

@@ -29,9 +29,7 @@ TEST(ItemNames, GroupsFilesAndFailures) {
   std::string names;
   for (int i = 1; i <= 1400; ++i) names += h7test::sjis("名称") + std::to_string(i) + "\r\n";
   dir.write("NAMEH7S1.CCC", names);
-  const auto full = loadItemList(dir.path(), 1, u"名称");
-  ASSERT_EQ(full->size(), 1400u);
-  EXPECT_EQ(full->back().name, QStringLiteral("名称1400"));
+  EXPECT_EQ(loadItemList(dir.path(), 1, u"名称")->back().name, QStringLiteral("名称1400"));
   dir.write("NAMEH7S1.CCC", names + "one more");
   EXPECT_EQ(loadItemList(dir.path(), 1, u"").failure(), withPath(msg::outOfRange(), file));
 }

@@ -84,15 +84,9 @@ class Form1Test : public h7test::ScreenSuite {
     QCOMPARE(h7test::storedValues({params().NTO, params().INT}),
              QStringLiteral("10 140 0 0 0 / 1 20 1 1 1"));  // the run's substitutions written back
 
-    h7::RunInputs in;
-    in.inputFolder = dir.path();
-    in.outputFile = dir.file("core.csv");
-    in.prefectures = QStringList{"13"};
-    in.programFolder = H7_BIN_DIR;
-    in.numerify = true;
-    in.itemSets = {{10, 0, 0}, {100, 140, 20}};
-    in.municipalityFilter = true;
-    in.municipalities = {{101, 101}, {300, 370}};
+    const h7::RunInputs in{.inputFolder = dir.path(), .outputFile = dir.file("core.csv"), .prefectures = {"13"},
+                           .numerify = true, .programFolder = H7_BIN_DIR, .itemSets = {{10, 0, 0}, {100, 140, 20}},
+                           .municipalityFilter = true, .municipalities = {{101, 101}, {300, 370}}};
     QCOMPARE(status()->text(), h7::runExtraction(in).message());
     QCOMPARE(dir.bytes("core.csv"), dir.bytes("out.csv"));
 
