@@ -79,7 +79,9 @@ Result<Invocation> readInvocation(const QStringList& args, const QString& progra
   if (!p.isSet(QStringLiteral("group"))) return usageFailure(msg::optionsRequired(QStringLiteral("--group")));
   if (group != u"1" && group != u"2" && group != u"3") return usageFailure(msg::badGroup());
   in.run.group = group.toInt();
-  in.run.programFolder = p.isSet(QStringLiteral("names")) ? p.value(QStringLiteral("names")) : programFolder;
+  in.run.inputFolder = p.value(QStringLiteral("input"));
+  in.run.nameFolders = p.isSet(QStringLiteral("names")) ? QStringList{p.value(QStringLiteral("names"))}
+                                                        : itemNameFolders(programFolder, in.run.inputFolder);
   if (p.isSet(QStringLiteral("list-items"))) {
     in.mode = Mode::ListItems;
     in.filter = p.value(QStringLiteral("filter"));
@@ -90,7 +92,6 @@ Result<Invocation> readInvocation(const QStringList& args, const QString& progra
   for (const char* name : {"input", "output", "pref", "items"})
     if (!p.isSet(QString::fromLatin1(name))) missing << QStringLiteral("--") + QLatin1String(name);
   if (!missing.isEmpty()) return usageFailure(msg::optionsRequired(missing.join(u' ')));
-  in.run.inputFolder = p.value(QStringLiteral("input"));
   in.run.outputFile = p.value(QStringLiteral("output"));
   in.run.numerify = p.isSet(QStringLiteral("numerify"));
   in.run.utf8Bom = p.isSet(QStringLiteral("utf8-bom"));
@@ -164,7 +165,7 @@ QString usage() {
       "  h7extract --input DIR --output FILE --pref NN --group 1|2|3 --items SETS\n"
       "            [--municipalities RANGES] [--numerify] [--names DIR] [--utf8|--utf8-bom]\n"
       "            [--stats] [--quiet]\n"
-      "  h7extract --list-items [--filter KEY] --group 1|2|3 [--names DIR]\n"
+      "  h7extract --list-items [--filter KEY] --group 1|2|3 [--names DIR] [--input DIR]\n"
       "\n"
       "Extracts items of a census data file (DIR/H7S<NN>S<group>.DAT) into a CSV file.\n"
       "\n"
@@ -185,7 +186,9 @@ QString usage() {
       "                     FIRST[-LAST], comma-separated, codes 100-999\n"
       "                     e.g. --municipalities 101-105,201\n"
       "  --numerify         write numeric values (character data becomes 0) instead of raw fields\n"
-      "  --names DIR        folder of NAMEH7S1.CCC..NAMEH7S3.CCC (default: this program's folder)\n"
+      "  --names DIR        folder of NAMEH7S1.CCC..NAMEH7S3.CCC; without it they are looked for in\n"
+      "                     this program's folder, the --input folder, ~/.local/share/h7select,\n"
+      "                     /usr/local/share/h7select and /usr/share/h7select, in that order\n"
       "                     e.g. --names /opt/h7select\n"
       "  --utf8             write UTF-8 instead of Shift-JIS\n"
       "  --utf8-bom         UTF-8 with a byte order mark first (for spreadsheet programs)\n"

@@ -24,8 +24,10 @@ struct Invocation {
   bool quiet = false;           // no progress line
 };
 
-// The arguments (program name excluded); item names are looked for in `programFolder`
-// unless --names says otherwise. A refused command line gives the whole text for stderr.
+// The arguments (program name excluded). Item names are looked for in --names, or else
+// where the desktop program looks: `programFolder` first, then the census data folder
+// (--input) and the data folders of the program. A refused command line gives the whole
+// text for stderr.
 Result<Invocation> readInvocation(const QStringList& args, const QString& programFolder);
 
 // "FIRST[-LAST][:INTERVAL],..." into the values the item selection fields would store

@@ -17,7 +17,7 @@ void print(std::FILE* f, const QString& text) {
 }
 
 int listItems(const Invocation& in, std::FILE* out, std::FILE* err) {
-  const auto list = loadItemList(in.run.programFolder, in.run.group, in.filter);
+  const auto list = loadItemList(in.run.nameFolders, in.run.group, in.filter);
   if (!list) {
     print(err, itemListMessage(list.failure()) + u'\n');
     return 1;

@@ -1,6 +1,7 @@
 #include "core/groups.h"
 
 #include <QDir>
+#include <QStandardPaths>
 
 namespace h7 {
 
@@ -26,8 +27,18 @@ QString censusDataPath(const QString& folder, const QString& prefecture, const T
   return path + QStringLiteral("H7S") + prefecture + QLatin1String(g.dataSuffix);
 }
 
-QString itemNamePath(const QString& programFolder, const TabulationGroup& g) {
-  return programFolder + QDir::separator() + QStringLiteral("NAMEH7") + QLatin1String(g.nameSuffix);
+QString itemNamePath(const QString& folder, const TabulationGroup& g) {
+  return folder + QDir::separator() + QStringLiteral("NAMEH7") + QLatin1String(g.nameSuffix);
+}
+
+QStringList itemNameFolders(const QString& programFolder, const QString& dataFolder) {
+  QStringList folders{programFolder, dataFolder};
+  for (const QString& data : QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation))
+    folders << data + QStringLiteral("/h7select");
+  QStringList unique;
+  for (const QString& folder : folders)
+    if (!folder.isEmpty() && !unique.contains(QDir::cleanPath(folder))) unique << QDir::cleanPath(folder);
+  return unique;
 }
 
 }  // namespace h7

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace h7 {
 
@@ -22,7 +23,13 @@ const TabulationGroup* tabulationGroup(int number);
 // prefecture text as the field holds it, the group's data suffix.
 QString censusDataPath(const QString& folder, const QString& prefecture, const TabulationGroup& g);
 
-// Item-name file path: the program folder, then always a separator and "NAMEH7" + suffix.
-QString itemNamePath(const QString& programFolder, const TabulationGroup& g);
+// Item-name file path: the folder, then always a separator and "NAMEH7" + suffix.
+QString itemNamePath(const QString& folder, const TabulationGroup& g);
+
+// Where the item-name files are looked for, in order: the program's folder, the census
+// data folder of the job, then the user's and the system's data folders of the program
+// (~/.local/share/h7select, /usr/local/share/h7select, /usr/share/h7select by the XDG
+// data paths). Empty and repeated folders are left out.
+QStringList itemNameFolders(const QString& programFolder, const QString& dataFolder);
 
 }  // namespace h7

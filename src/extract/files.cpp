@@ -2,9 +2,12 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
+#include <QSysInfo>
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <csignal>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -14,6 +17,16 @@ namespace h7 {
 namespace {
 
 std::string native(const QString& path) { return QFile::encodeName(path).toStdString(); }
+
+// This host in the names of temporary files: its name, "/" and blanks left out.
+QString hostTag() {
+  static const QString tag = [] {
+    QString host = QSysInfo::machineHostName();
+    host.remove(QRegularExpression(QStringLiteral("[/\\s]")));
+    return host.isEmpty() ? QStringLiteral("localhost") : host;
+  }();
+  return tag;
+}
 
 // A missing file in an existing folder, or a missing folder on the way to it.
 Failure missing(const QString& path) {
@@ -91,12 +104,9 @@ std::optional<Failure> OutputFile::open(const QString& path) {
   if (exists && ((st.st_mode & 0222) == 0 || ::access(target_.c_str(), W_OK) != 0))
     return errnoFailure(EACCES, true);
 
+  removeStaleTemporaries(folder);
   static std::atomic<unsigned> counter{0};
-  const QString tempName = QStringLiteral(".%1.h7tmp-%2-%3")
-                               .arg(info.fileName())
-                               .arg(::getpid())
-                               .arg(counter.fetch_add(1));
-  temp_ = native(QDir(folder).filePath(tempName));
+  temp_ = native(QDir(folder).filePath(temporaryName(info.fileName(), ::getpid(), counter.fetch_add(1))));
   const mode_t mode = exists ? (st.st_mode & 07777) : 0666;
   fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
   if (fd_ < 0) {
@@ -141,6 +151,20 @@ void OutputFile::discard() {
   fd_ = -1;
   if (!temp_.empty()) ::unlink(temp_.c_str());
   temp_.clear();
+}
+
+QString temporaryName(const QString& fileName, long long pid, unsigned serial) {
+  return QStringLiteral(".%1.h7tmp-%2-%3-%4").arg(fileName, hostTag(), QString::number(pid), QString::number(serial));
+}
+
+void removeStaleTemporaries(const QString& folder) {
+  static const QRegularExpression own(QStringLiteral("^\\..+\\.h7tmp-(.+)-(\\d{1,9})-\\d+$"));
+  const QDir dir(folder);
+  for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+    const QRegularExpressionMatch m = own.match(name);
+    if (m.hasMatch() && m.captured(1) == hostTag() && ::kill(pid_t(m.captured(2).toInt()), 0) != 0 && errno == ESRCH)
+      QFile::remove(dir.filePath(name));
+  }
 }
 
 bool sameFile(const QString& a, const QString& b) {

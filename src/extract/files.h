@@ -68,4 +68,11 @@ class OutputFile {
 // True when both paths name the same existing file.
 bool sameFile(const QString& a, const QString& b);
 
+// The temporary file a run of process `pid` on this host writes for the output `fileName`:
+// ".NAME.h7tmp-HOST-PID-N".
+QString temporaryName(const QString& fileName, long long pid, unsigned serial);
+// Removes from `folder` the temporary files of runs on this host whose process is gone
+// (a run killed mid-way cannot tidy up); every other file stays.
+void removeStaleTemporaries(const QString& folder);
+
 }  // namespace h7

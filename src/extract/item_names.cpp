@@ -1,6 +1,7 @@
 #include "extract/item_names.h"
 
-#include "core/groups.h"
+#include <QFileInfo>
+
 #include "extract/chunks.h"
 
 namespace h7 {
@@ -18,15 +19,26 @@ std::optional<Failure> readNameTable(ByteSource& file, NameTable& table) {
   return failure ? failure : read;
 }
 
-Result<std::vector<ItemListEntry>> loadItemList(const QString& programFolder, int group, QStringView rawKey) {
+Result<QString> findItemNameFile(const QStringList& folders, const TabulationGroup& group) {
+  QStringList places;
+  for (const QString& folder : folders) {
+    const QString path = resolveCaseInsensitive(itemNamePath(folder, group));
+    if (QFileInfo::exists(path)) return path;
+    places << itemNamePath(folder, group);
+  }
+  return withPath(msg::fileNotFound(), places.join(QStringLiteral(", ")));
+}
+
+Result<std::vector<ItemListEntry>> loadItemList(const QStringList& folders, int group, QStringView rawKey) {
   const TabulationGroup* g = tabulationGroup(group);
   if (!g) return msg::noGroupSelected();
-  const QString path = itemNamePath(programFolder, *g);
+  const Result<QString> path = findItemNameFile(folders, *g);
+  if (!path) return path.failure();
   NameTable names;
   InputFile file;
-  std::optional<Failure> failure = file.open(resolveCaseInsensitive(path));
+  std::optional<Failure> failure = file.open(*path);
   if (!failure) failure = readNameTable(file, names);
-  if (failure) return withPath(*failure, path);
+  if (failure) return withPath(*failure, *path);
   return filterItemList({names.lines.data() + 1, std::size_t(names.count)}, g->offset, rawKey);
 }
 

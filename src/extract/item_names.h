@@ -3,11 +3,13 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "core/groups.h"
 #include "core/item_list.h"
 #include "core/messages.h"
 #include "extract/files.h"
@@ -28,9 +30,13 @@ struct NameTable {
 // longer than kMaxNameBytes or a read failure stops it.
 std::optional<Failure> readNameTable(ByteSource& file, NameTable& table);
 
+// The group's item-name file in the first of the folders that holds it (a copy whose name
+// differs in case will do); when none does, the failure names every place looked at.
+Result<QString> findItemNameFile(const QStringList& folders, const TabulationGroup& group);
+
 // The item list of `group` (1..3; any other number: no group selected) from its item-name
-// file in `programFolder`, narrowed by the search key of `rawKey`. Up to 1400 lines can be
-// listed; a failure names the file.
-Result<std::vector<ItemListEntry>> loadItemList(const QString& programFolder, int group, QStringView rawKey);
+// file, looked for in `folders`, narrowed by the search key of `rawKey`. Up to 1400 lines
+// can be listed; a failure names the file.
+Result<std::vector<ItemListEntry>> loadItemList(const QStringList& folders, int group, QStringView rawKey);
 
 }  // namespace h7

@@ -37,10 +37,12 @@ std::optional<Failure> openFiles(const RunInputs& in, const TabulationGroup& gro
     files.data.push_back(std::make_unique<InputFile>());
     if (auto failure = files.data.back()->open(inputs.back())) return failure;
   }
-  files.namesPath = resolveCaseInsensitive(itemNamePath(in.programFolder, group));
+  const Result<QString> names = findItemNameFile(in.nameFolders, group);
+  if (names) files.namesPath = *names;
   for (const QString& input : inputs + QStringList{files.namesPath})
     if (sameFile(in.outputFile, input)) return msg::sameAsInput();
   if (auto failure = files.output.open(in.outputFile)) return failure;
+  if (!names) return names.failure();
   if (auto failure = files.names.open(files.namesPath)) return withPath(*failure, files.namesPath);
   return std::nullopt;
 }

@@ -19,7 +19,7 @@ struct RunInputs {
   QStringList prefectures;  // two characters each, as the prefecture field holds them; in output order
   int group = 1;            // tabulation group 1..3
   bool numerify = false;    // numerified values instead of raw ones
-  QString programFolder;    // where the item-name files lie
+  QStringList nameFolders;  // where the item-name files are looked for, in order
   std::vector<ItemSet> itemSets;  // in order
   bool municipalityFilter = false;
   std::vector<MunicipalityRange> municipalities;

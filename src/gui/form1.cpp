@@ -11,6 +11,7 @@
 #include <QRadioButton>
 #include <algorithm>
 
+#include "core/groups.h"
 #include "core/item_set_rule.h"
 #include "core/municipality_rule.h"
 #include "core/picker_paths.h"
@@ -201,7 +202,7 @@ std::optional<Failure> Form1::storeMunicipalities(std::array<QString, 10>& field
 }
 
 Result<std::vector<ItemListEntry>> Form1::itemList(QStringView rawKey) const {
-  return loadItemList(params_.B_Path, selectedGroup(), rawKey);
+  return loadItemList(itemNameFolders(params_.B_Path, Text1->text()), selectedGroup(), rawKey);
 }
 
 void Form1::showItemList() { form5_.make(this)->FillItemList(QString()); }
@@ -228,7 +229,7 @@ void Form1::runExtraction() {
   in.prefectures = QStringList{Text3->text()};
   in.group = selectedGroup();
   in.numerify = !Option4->isChecked();
-  in.programFolder = params_.B_Path;
+  in.nameFolders = itemNameFolders(params_.B_Path, in.inputFolder);
   in.itemSets = params_.itemSets();
   in.municipalityFilter = params_.municipalityFilterOn();
   in.municipalities = params_.municipalityRanges();

@@ -33,7 +33,7 @@ class H7Extract : public ::testing::Test {
 
 TEST_F(H7Extract, SameBytesAsTheCoreRun) {
   h7::RunInputs in{.inputFolder = dir.path(), .outputFile = dir.file("core.csv"), .prefectures = {"13"},
-                   .programFolder = H7_BIN_DIR, .itemSets = {{1, 991, 10}, {5, 0, 0}, {3, 4, 0}},
+                   .nameFolders = {H7_BIN_DIR}, .itemSets = {{1, 991, 10}, {5, 0, 0}, {3, 4, 0}},
                    .municipalityFilter = true, .municipalities = {{101, 105}, {201, 201}}};
   for (bool numerify : {false, true}) {
     const QStringList args = base("1-991:10,5,3-4") << "--municipalities" << "101-105,201";

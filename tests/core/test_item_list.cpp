@@ -2,6 +2,7 @@
 // the entries keep their own item numbers.
 #include <gtest/gtest.h>
 
+#include "core/groups.h"
 #include "core/item_list.h"
 #include "support/testutil.h"
 
@@ -28,6 +29,15 @@ TEST(ItemList, FilterSearch) {
     EXPECT_EQ(listed.join(u' '), QString::fromUtf8(rows)) << key;
   }
   EXPECT_EQ(h7::filterItemList(names, 1361, u"総").front().number, 1362);
+}
+
+// The program's folder, the census data folder, then the XDG data folders of the program.
+TEST(ItemNameFolders, ProgramDataThenDataFoldersOfTheProgram) {
+  qputenv("XDG_DATA_HOME", "/home/user/.local/share");
+  qputenv("XDG_DATA_DIRS", "/usr/local/share:/usr/share");
+  EXPECT_EQ(h7::itemNameFolders("/opt/h7", "/home/user/h7data/").join(u'|'),
+            "/opt/h7|/home/user/h7data|/home/user/.local/share/h7select|/usr/local/share/h7select|/usr/share/h7select");
+  EXPECT_EQ(h7::itemNameFolders("/data", "").mid(0, 2), (QStringList{"/data", "/home/user/.local/share/h7select"}));
 }
 
 }  // namespace

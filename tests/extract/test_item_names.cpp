@@ -2,6 +2,9 @@
 // names, and failures that name the file.
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFileInfo>
+
 #include "extract/item_names.h"
 #include "support/testutil.h"
 
@@ -19,19 +22,33 @@ TEST(ItemNames, GroupsFilesAndFailures) {
   h7test::ScratchDir dir;
   dir.write("NAMEH7S2.CCC", h7test::sjis("三\r\n四\r\n"));
   dir.write("nameh7s3.ccc", h7test::sjis("五"));  // a lower-case copy is found
-  EXPECT_EQ(listed(loadItemList(dir.path(), 2, u"")), QStringLiteral("1362|三 1363|四"));
-  EXPECT_EQ(listed(loadItemList(dir.path(), 3, u"")), QStringLiteral("2376|五"));
-  EXPECT_EQ(loadItemList(dir.path(), 0, u"").failure(), msg::noGroupSelected());
+  EXPECT_EQ(listed(loadItemList({dir.path()}, 2, u"")), QStringLiteral("1362|三 1363|四"));
+  EXPECT_EQ(listed(loadItemList({dir.path()}, 3, u"")), QStringLiteral("2376|五"));
+  EXPECT_EQ(loadItemList({dir.path()}, 0, u"").failure(), msg::noGroupSelected());
 
   const QString file = dir.file("NAMEH7S1.CCC");
-  EXPECT_EQ(loadItemList(dir.path(), 1, u"").failure(), withPath(msg::fileNotFound(), file));
+  EXPECT_EQ(loadItemList({dir.path()}, 1, u"").failure(), withPath(msg::fileNotFound(), file));
   EXPECT_EQ(itemListMessage(msg::fileNotFound()), QStringLiteral("ERROR ファイルが見つかりません。"));
   std::string names;
   for (int i = 1; i <= 1400; ++i) names += h7test::sjis("名称") + std::to_string(i) + "\r\n";
   dir.write("NAMEH7S1.CCC", names);
-  EXPECT_EQ(loadItemList(dir.path(), 1, u"名称")->back().name, QStringLiteral("名称1400"));
+  EXPECT_EQ(loadItemList({dir.path()}, 1, u"名称")->back().name, QStringLiteral("名称1400"));
   dir.write("NAMEH7S1.CCC", names + "one more");
-  EXPECT_EQ(loadItemList(dir.path(), 1, u"").failure(), withPath(msg::outOfRange(), file));
+  EXPECT_EQ(loadItemList({dir.path()}, 1, u"").failure(), withPath(msg::outOfRange(), file));
+}
+
+// The first folder that holds the file wins; when none does, the message names every place.
+TEST(ItemNames, LookedForInOrder) {
+  h7test::ScratchDir dir;
+  const QStringList folders{dir.file("program"), dir.file("data"), dir.file("user")};
+  const TabulationGroup& g = *tabulationGroup(1);
+  const QString places = itemNamePath(folders[0], g) + ", " + itemNamePath(folders[1], g) + ", " + itemNamePath(folders[2], g);
+  EXPECT_EQ(findItemNameFile(folders, g).failure(), withPath(msg::fileNotFound(), places));
+  for (const char* at : {"user/NAMEH7S1.CCC", "data/nameh7s1.ccc", "program/NAMEH7S1.CCC"}) {
+    QDir().mkpath(QFileInfo(dir.file(at)).path());
+    dir.write(at, "x");
+    EXPECT_EQ(*findItemNameFile(folders, g), dir.file(at));
+  }
 }
 
 }  // namespace

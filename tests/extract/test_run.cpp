@@ -10,7 +10,9 @@
 #include <random>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include "extract/files.h"
 #include "extract/municipality_filter.h"
 #include "extract/run.h"
 #include "support/testutil.h"
@@ -44,7 +46,7 @@ class Run : public ::testing::Test {
     writeData({record("13", "101", {"      1234", "     12.50", "         X"}),
                record("13", "102", {"        -7", "          ", "       0.5"})});
     in = {.inputFolder = dir.path(), .outputFile = dir.file("out.csv"), .prefectures = {"13"},
-          .programFolder = dir.path(), .itemSets = {{1, 3, 0}}};
+          .nameFolders = {dir.path()}, .itemSets = {{1, 3, 0}}};
   }
   void writeData(const std::vector<std::string>& records, const QString& name = "H7S13S1.DAT") {
     dir.write(name, lines(records));
@@ -200,6 +202,18 @@ TEST_F(Run, ProgressUtf8AndStats) {
   EXPECT_EQ(dir.bytes("out.csv").substr(0, 85), "\xEF\xBB\xBF\"県\",\"市区町村\",\"町丁･字等\",\"人口総数\",\"男\",\"女\",\"人口総数\"\r\n");
   EXPECT_EQ(r.itemPositions, (std::vector<int>{1, 2, 3, 1}));
   EXPECT_EQ(r.noNumber, (std::vector<long long>{3, 2, 2, 3}));  // a short record's missing fields count too
+}
+
+// A temporary file of a run whose process is gone (killed mid-way) goes with the next run
+// into its folder; one of a live process or of another host, and every other file, stay.
+TEST_F(Run, StaleTemporariesOfDeadRunsGo) {
+  const QString dead = h7::temporaryName("old.csv", 999999999, 0);
+  const QStringList kept = {h7::temporaryName("old.csv", ::getpid(), 7), ".old.csv.h7tmp-elsewhere-999999999-0",
+                            ".old.csv.h7tmp-999999999-0", "notes.txt"};
+  for (const QString& name : kept + QStringList{dead}) dir.write(name, "x");
+  ASSERT_EQ(run().end, h7::RunEnd::Completed);
+  for (const QString& name : kept) EXPECT_TRUE(QFile::exists(dir.file(name))) << name.toStdString();
+  EXPECT_FALSE(QFile::exists(dir.file(dead)));
 }
 
 // Two workers and tiny chunks give the bytes, counts and failures of one pass; several

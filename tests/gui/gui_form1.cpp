@@ -85,7 +85,7 @@ class Form1Test : public h7test::ScreenSuite {
              QStringLiteral("10 140 0 0 0 / 1 20 1 1 1"));  // the run's substitutions written back
 
     const h7::RunInputs in{.inputFolder = dir.path(), .outputFile = dir.file("core.csv"), .prefectures = {"13"},
-                           .numerify = true, .programFolder = H7_BIN_DIR, .itemSets = {{10, 0, 0}, {100, 140, 20}},
+                           .numerify = true, .nameFolders = {H7_BIN_DIR}, .itemSets = {{10, 0, 0}, {100, 140, 20}},
                            .municipalityFilter = true, .municipalities = {{101, 101}, {300, 370}}};
     QCOMPARE(status()->text(), h7::runExtraction(in).message());
     QCOMPARE(dir.bytes("core.csv"), dir.bytes("out.csv"));

@@ -23,6 +23,8 @@ class ScreenSuite : public QObject {
   std::unique_ptr<Form1> main;
 
   ScreenSuite() {
+    qputenv("XDG_DATA_HOME", "/nonexistent/h7test");  // item-name files only where a test puts them
+    qputenv("XDG_DATA_DIRS", "/nonexistent/h7test");
     h7::setUpApplicationLook();
     h7::setMessageRecorder([this](QWidget*, const QString& text) { messages << text; });
   }
