@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and the demo need (only the missing ones).
-# Usage: scripts/deps.sh [build|test|run|gui|bench|fuzz]...
+# Usage: scripts/deps.sh [build|test|run|gui|desktop|bench|fuzz]...
 set -euo pipefail
 
 packages=(build-essential cmake qt6-base-dev libgtest-dev)
@@ -9,6 +9,7 @@ for want in "$@"; do
     build|test) ;;
     run) packages+=(fonts-ipafont-gothic) ;;
     gui) packages+=(fonts-ipafont-gothic xvfb xauth xdotool imagemagick) ;;
+    desktop) packages+=(fonts-ipafont-gothic xvfb xauth xdotool x11-utils openbox) ;;  # a real desktop with a window manager
     bench) packages+=(hyperfine mawk time libbenchmark-dev) ;;
     fuzz) packages+=(clang-14 libclang-rt-14-dev llvm-14) ;;  # libFuzzer, sanitizer runtimes, symbolizer
     *) echo "deps.sh: unknown set '$want'" >&2; exit 2 ;;

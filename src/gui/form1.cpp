@@ -30,6 +30,7 @@ using namespace h7;
 namespace {
 constexpr int kProgressMaximum = 24600;
 constexpr int kRepaintMilliseconds = 50;
+constexpr int kPrefectureLength = 2;  // characters the user may type into Text3
 
 QColor buttonTextColour() { return QApplication::palette().color(QPalette::ButtonText); }
 
@@ -64,7 +65,7 @@ Form1::Form1(QWidget* parent) : QWidget(parent) {
   Frame3->setToolTip(QStringLiteral("選択するデータの都道府県番号を０補足で入力します"));
   Text3 = place(new QLineEdit(Frame3), "Text3", 360, 480, 612, 612);
   Text3->setToolTip(Frame3->toolTip());
-  Text3->setMaxLength(2);
+  Text3->setMaxLength(kPrefectureLength);
   Text3->setFont(fixedGothic(22.2));
 
   Command4 = place(new QPushButton(QStringLiteral("出力項目の選択指定（必須）"), this), "Command4", 3720, 720, 2412, 492);
@@ -135,7 +136,14 @@ Form1::Form1(QWidget* parent) : QWidget(parent) {
   connect(Option4, &QRadioButton::clicked, this, [this] { highlightOptions(Option4, {Option5}); });
   connect(Option5, &QRadioButton::clicked, this, [this] { highlightOptions(Option5, {Option4}); });
   for (QLineEdit* field : {Text1, Text2, Text3}) connect(field, &QLineEdit::textChanged, this, &Form1::clearStatus);
-  Text3->installEventFilter(this);
+  // The two-character limit holds for typing; the program's own write-back may be longer.
+  connect(Text3, &QLineEdit::textEdited, this,
+          [this] { Text3->setMaxLength(std::max(kPrefectureLength, int(Text3->text().size()))); });
+  // Text3 is checked when the focus moves from it to another control of the program; a
+  // switch to another application (no focus widget then) or back from it checks nothing.
+  connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
+    if (old == Text3 && now) checkPrefectureField(now->window());
+  });
 }
 
 Form1::~Form1() = default;
@@ -170,21 +178,23 @@ void Form1::highlightOptions(QRadioButton* clicked, std::initializer_list<QRadio
   for (QRadioButton* other : others) setTextColour(other, buttonTextColour());
 }
 
-bool Form1::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == Text3 && event->type() == QEvent::FocusOut &&
-      static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason)
-    checkPrefectureField();
-  return QWidget::eventFilter(watched, event);
-}
-
-void Form1::checkPrefectureField() {
+// A rejection's message belongs to the window the user moved to, so that the focus stays
+// there when the message is closed.
+void Form1::checkPrefectureField(QWidget* focusWindow) {
   if (checkingPrefecture_) return;  // the message box itself takes the focus
   checkingPrefecture_ = true;
   const PrefectureCheck check = checkPrefecture(Text3->text());
-  Text3->setText(check.text);
-  if (check.failure) showMessage(this, errorMessage(*check.failure));
+  writeField(Text3, check.text);
+  if (check.failure) showMessage(focusWindow, errorMessage(*check.failure));
   else activate();
   checkingPrefecture_ = false;
+}
+
+// Every write is a text change: it clears the status line also when the text stays the same.
+void Form1::writeField(QLineEdit* field, const QString& text) {
+  if (field == Text3) Text3->setMaxLength(std::max(kPrefectureLength, int(text.size())));  // kept whole
+  field->setText(text);
+  clearStatus();
 }
 
 std::optional<Failure> Form1::storeItemSets(std::array<QString, 15>& fields) {
@@ -210,14 +220,14 @@ void Form1::showItemList() { form5_.make(this)->FillItemList(QString()); }
 void Form1::showItemSelection() { showScreen(form4_); }
 
 void Form1::folderPicked(const QString& folder) {
-  if (params_.TEXTSW == QLatin1String("TEXT1")) Text1->setText(fieldPath(folder));
-  if (params_.TEXTSW == QLatin1String("TEXT2")) Text2->setText(fieldPath(folder));
+  if (params_.TEXTSW == QLatin1String("TEXT1")) writeField(Text1, fieldPath(folder));
+  if (params_.TEXTSW == QLatin1String("TEXT2")) writeField(Text2, fieldPath(folder));
 }
 
 // The input folder field receives the file's folder, the output file field the file.
 void Form1::filePicked(const QString& folder, const QString& file) {
-  if (params_.TEXTSW == QLatin1String("TEXT1")) Text1->setText(fieldPath(withTrailingSeparator(folder)));
-  if (params_.TEXTSW == QLatin1String("TEXT2")) Text2->setText(fieldPath(joinFolderAndName(folder, file)));
+  if (params_.TEXTSW == QLatin1String("TEXT1")) writeField(Text1, fieldPath(withTrailingSeparator(folder)));
+  if (params_.TEXTSW == QLatin1String("TEXT2")) writeField(Text2, fieldPath(joinFolderAndName(folder, file)));
   activate();
 }
 

@@ -74,7 +74,6 @@ class Form1 : public QWidget {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
-  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   template <class Screen>
@@ -82,7 +81,8 @@ class Form1 : public QWidget {
   void activate();     // makes the main screen the active window
   void clearStatus();  // the status line back to a single blank
   void highlightOptions(QRadioButton* clicked, std::initializer_list<QRadioButton*> others);
-  void checkPrefectureField();
+  void checkPrefectureField(QWidget* focusWindow);
+  void writeField(QLineEdit* field, const QString& text);
   void runExtraction();  // Command3
 
   h7::JobParams params_;

@@ -104,6 +104,7 @@ Form5::Form5(Form1* main) : main_(main) {
 void Form5::FillItemList(const QString& rawKey) {
   const auto list = main_->itemList(rawKey);
   if (!list) {
+    FGrid1->setRowCount(1400);  // the texts stay, as far as they go
     QWidget* owner = isVisible() ? this : QApplication::activeWindow();
     showMessage(owner ? owner : this, itemListMessage(list.failure()));
     return;

@@ -8,7 +8,7 @@
 
 namespace {
 
-struct Ran {
+struct Ran {  // exit status, stdout, stderr
   int status;
   QString out, err;
 };
@@ -71,10 +71,7 @@ TEST_F(H7Extract, ExitStatusAndMessages) {
 
 TEST_F(H7Extract, HelpAndListItems) {
   EXPECT_TRUE(run("h7extract", {"--help"}).out.contains("--municipalities RANGES"));
-  Ran all = run("h7extract", {"--list-items", "--group", "2"});
-  const QStringList rows = all.out.split('\n', Qt::SkipEmptyParts);
-  ASSERT_EQ(rows.size(), 1014) << all.err.toStdString();
-  EXPECT_TRUE(rows.first().startsWith("1362\t") && rows.last().startsWith("2375\t"));
+  EXPECT_EQ(run("h7extract", {"--list-items", "--group", "2"}).out.split('\n', Qt::SkipEmptyParts).size(), 1014);
   // A half-width key is widened and trimmed: it finds full-width text only.
   const QStringList found = run("h7extract", {"--list-items", "--group", "1", "--filter", " 85 "}).out.split('\n', Qt::SkipEmptyParts);
   EXPECT_FALSE(found.isEmpty());

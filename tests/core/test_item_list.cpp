@@ -35,9 +35,9 @@ TEST(ItemList, FilterSearch) {
 TEST(ItemNameFolders, ProgramDataThenDataFoldersOfTheProgram) {
   qputenv("XDG_DATA_HOME", "/home/user/.local/share");
   qputenv("XDG_DATA_DIRS", "/usr/local/share:/usr/share");
-  EXPECT_EQ(h7::itemNameFolders("/opt/h7", "/home/user/h7data/").join(u'|'),
+  EXPECT_EQ(h7::itemNameFolders("/opt/h7", "/home/user/h7data/").join(u'|'),  // no empty or repeated ones
             "/opt/h7|/home/user/h7data|/home/user/.local/share/h7select|/usr/local/share/h7select|/usr/share/h7select");
-  EXPECT_EQ(h7::itemNameFolders("/data", "").mid(0, 2), (QStringList{"/data", "/home/user/.local/share/h7select"}));
+  EXPECT_EQ(h7::itemNameFolders("/usr/share/h7select", "").size(), 3);
 }
 
 }  // namespace

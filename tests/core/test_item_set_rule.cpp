@@ -11,8 +11,7 @@ using namespace h7;
 
 TEST(ItemSetsBack, ConvertsStoresAndChecksInOrder) {
   const QString ok, below = msg::belowSmallestItem().description, above = msg::aboveLargestItem().description,
-                    interval = msg::badInterval().description, order = msg::startAfterEnd().description,
-                    overflow = msg::overflow().description;
+                    interval = msg::badInterval().description, order = msg::startAfterEnd().description;
   // group, typed "start,end,interval;..." for sets 1 to 5, message, NFR1..5 / NTO1..5 /
   // INT1..5 afterwards, the fields afterwards (null: as typed)
   const std::tuple<int, const char*, QString, const char*, const char*> cases[] = {
@@ -33,9 +32,9 @@ TEST(ItemSetsBack, ConvertsStoresAndChecksInOrder) {
       {1, "10,20;30,25", order, "10 30 0 0 0 / 20 25 0 0 0 / 0 0 0 0 0", nullptr},
       {1, ";30;50,40", order, "0 30 50 0 0 / 0 30 40 0 0 / 0 0 0 0 0", nullptr},  // substitution before it kept
       // A set-5 value that does not fit 16 bits stops the store there (NFR, NTO, INT in turn).
-      {1, "7;;;;9e9", overflow, "7 0 0 0 0 / 0 0 0 0 0 / 0 0 0 0 0", nullptr},
-      {1, "1,1,1;1,1,1;1,1,1;1,1,1;1,-32769,1", overflow, "1 1 1 1 1 / 1 1 1 1 0 / 0 0 0 0 0", nullptr},
-      {1, "1,1,1;1,1,1;1,1,1;1,1,1;1,1,1E400", overflow, "1 1 1 1 1 / 1 1 1 1 1 / 1 1 1 1 0", nullptr},
+      {1, "7;;;;9e9", msg::overflow().description, "7 0 0 0 0 / 0 0 0 0 0 / 0 0 0 0 0", nullptr},
+      {1, "1,1,1;1,1,1;1,1,1;1,1,1;1,-32769,1", msg::overflow().description, "1 1 1 1 1 / 1 1 1 1 0 / 0 0 0 0 0", nullptr},
+      {1, "1,1,1;1,1,1;1,1,1;1,1,1;1,1,1E400", msg::overflow().description, "1 1 1 1 1 / 1 1 1 1 1 / 1 1 1 1 0", nullptr},
   };
   for (const auto& [group, typed, message, stored, shown] : cases) {
     JobParams params;

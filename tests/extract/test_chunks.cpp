@@ -10,7 +10,6 @@
 
 namespace {
 
-using h7test::MemorySource;
 using Lines = std::vector<std::string>;
 
 h7::PipelineResult pipeline(std::vector<h7::ByteSource*> sources, std::size_t keep, std::size_t chunkBytes,
@@ -35,9 +34,9 @@ h7::PipelineResult pipeline(std::vector<h7::ByteSource*> sources, std::size_t ke
 }
 
 Lines chunked(const std::vector<std::string>& files, std::size_t keep, std::size_t chunkBytes, int threads) {
-  std::vector<std::unique_ptr<MemorySource>> sources;
+  std::vector<std::unique_ptr<h7test::MemorySource>> sources;
   std::vector<h7::ByteSource*> pointers;
-  for (const auto& f : files) pointers.push_back(sources.emplace_back(std::make_unique<MemorySource>(f, 7)).get());
+  for (const auto& f : files) pointers.push_back(sources.emplace_back(std::make_unique<h7test::MemorySource>(f, 7)).get());
   Lines lines;
   const long long counted = pipeline(pointers, keep, chunkBytes, threads, lines).lines;
   EXPECT_EQ(counted, (long long)lines.size());
@@ -81,7 +80,7 @@ TEST(Lines, ChunkedAsOnePass) {
 // A file without any CR (the wrong file, say) goes through chunks of bounded size, its
 // line cut to its head: memory stays flat whatever its size. A read failure is reported.
 TEST(Lines, LongFilesWithoutEndAndReadFailures) {
-  MemorySource endless(std::string(8 << 20, 'x'), 1 << 20);
+  h7test::MemorySource endless(std::string(8 << 20, 'x'), 1 << 20);
   h7::ChunkSplitter splitter(endless, 100, 1 << 16);
   h7::Chunk c;
   ASSERT_TRUE(splitter.next(c));

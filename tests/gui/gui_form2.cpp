@@ -1,5 +1,6 @@
 // Form2's wiring in a scratch folder tree: folders opened, files picked, the field that the
 // main screen names filled, a folder that cannot be read leaving the picker usable.
+#include <QLabel>
 #include <QListWidget>
 #include <QTreeWidget>
 
@@ -57,7 +58,10 @@ class Form2Test : public h7test::ScreenSuite {
     QCOMPARE(text("Text1"), root + "/DATA");
     QCOMPARE(fileNames(), (QStringList{"H7S13S1.DAT", "OUT.CSV"}));
     h7test::click(main.get(), "Command2");  // the picker stays open, now for the output
-    openFolder(QFileInfo(root).fileName());  // back up through the tree
+    h7test::field(main.get(), "Text2")->setText(root);
+    h7test::child<QLabel>(main.get(), "Label1")->setText("message");
+    openFolder(QFileInfo(root).fileName());  // back up through the tree: the same text, still a write
+    QCOMPARE(h7test::child<QLabel>(main.get(), "Label1")->text(), QStringLiteral(" "));
     QCOMPARE(text("Text1") + u'|' + text("Text2"), root + "/DATA|" + root);
   }
 

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs the build into a scratch prefix, puts item-name files into the program folder
-# as a user would, and runs the installed h7extract through its bin link on sample data.
+# Installs the build into a scratch prefix and runs the installed h7extract through its bin
+# link on sample data, with the item-name files where users keep them: beside the census
+# data, then in the system's data folder of the program; none at all names every place.
 set -euo pipefail
 build=$1
 prefix=$(mktemp -d)
@@ -12,16 +13,23 @@ for f in bin/h7select bin/h7extract bin/h7sample "$libdir/h7select" share/applic
   [ -e "$prefix/$f" ] || { echo "missing after install: $f"; exit 1; }
 done
 [ -L "$prefix/bin/h7extract" ] || { echo "bin/h7extract is not a link"; exit 1; }
+export XDG_DATA_HOME="$prefix/home-data" XDG_DATA_DIRS="$prefix/share"
 
-"$prefix/bin/h7sample" --names --out "$prefix/$libdir" >/dev/null
-"$prefix/bin/h7sample" --data --out "$prefix/data" --pref 13 --group 1 --records 20 >/dev/null
-"$prefix/bin/h7extract" --input "$prefix/data" --output "$prefix/out.csv" --pref 13 --group 1 --items 1-5 2>"$prefix/err"
-grep -q "正常終了  KCNT= 1361   ICNT=  20  ,OCNT=  21" "$prefix/err" || { cat "$prefix/err"; exit 1; }
+"$prefix/bin/h7sample" --names --data --out "$prefix/data" --pref 13 --group 1 --records 20 >/dev/null
+extract() { "$prefix/bin/h7extract" --input "$prefix/data" --output "$prefix/out.csv" --pref 13 --group 1 --items 1-5 2>"$prefix/err"; }
+found() {  # the run and the item list both find the item-name files
+  extract && grep -q "正常終了  KCNT= 1361   ICNT=  20  ,OCNT=  21" "$prefix/err" || { echo "$1:"; cat "$prefix/err"; exit 1; }
+  [ "$("$prefix/bin/h7extract" --list-items --group 1 --input "$prefix/data" | wc -l)" -eq 1361 ] || { echo "item list, $1"; exit 1; }
+}
+found "names in the census data folder"
+mkdir -p "$prefix/share/h7select"
+mv "$prefix"/data/NAMEH7S*.CCC "$prefix/share/h7select/"
+found "names in the system data folder"
+rm "$prefix"/share/h7select/NAMEH7S*.CCC
 
-# Without the item-name files the message names the folder it looked in.
-rm "$prefix/$libdir"/NAMEH7S*.CCC
-if "$prefix/bin/h7extract" --input "$prefix/data" --output "$prefix/out.csv" --pref 13 --group 1 --items 1 2>"$prefix/err"; then
-  echo "ran without item-name files"; exit 1
-fi
-grep -q "$prefix/$libdir" "$prefix/err" || { echo "the message does not name the folder:"; cat "$prefix/err"; exit 1; }
+# Without the item-name files the message names every place looked at.
+if extract; then echo "ran without item-name files"; exit 1; fi
+for place in "$prefix/$libdir" "$prefix/data" "$prefix/home-data/h7select" "$prefix/share/h7select"; do
+  grep -q "$place/NAMEH7S1.CCC" "$prefix/err" || { echo "the message does not name $place:"; cat "$prefix/err"; exit 1; }
+done
 echo "install layout ok"

@@ -20,13 +20,14 @@ namespace h7test {
 class ScreenSuite : public QObject {
  protected:
   QStringList messages;
+  QWidget* messageOwner = nullptr;  // of the last message
   std::unique_ptr<Form1> main;
 
   ScreenSuite() {
     qputenv("XDG_DATA_HOME", "/nonexistent/h7test");  // item-name files only where a test puts them
     qputenv("XDG_DATA_DIRS", "/nonexistent/h7test");
     h7::setUpApplicationLook();
-    h7::setMessageRecorder([this](QWidget*, const QString& text) { messages << text; });
+    h7::setMessageRecorder([this](QWidget* owner, const QString& text) { messages << text, messageOwner = owner; });
   }
   bool showMainScreen() {
     messages.clear();
