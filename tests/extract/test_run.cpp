@@ -231,11 +231,11 @@ TEST_F(Run, ParallelAsOnePass) {
   in.municipalities = {{101, 150}};
   // Then a failure in a late chunk: the same message and counts, the earlier output kept.
   const std::pair<std::string, long long> cases[] = {  // data, lines read
-      {file, 430}, {file + record("13", "1E5", {}) + "\r\nx", 401}, {file + record("13", "120", {"     1E999"}) + "\r\nx", 401}};
+      {file, 430}, {file + record("13", "1E5", {}) + "\r\nx\r\n", 401}, {file + record("13", "120", {"     1E999"}) + "\r\nx\r\n", 401}};
   for (const auto& [data, read] : cases) {
     dir.write("H7S13S1.DAT", data);
     in.outputFile = dir.file("one.csv");
-    in.threads = 0;
+    std::tie(in.threads, in.chunkBytes) = std::tuple(0, 1 << 20);
     const h7::RunResult one = run();
     EXPECT_EQ(one.ICNT, read);
     for (std::size_t chunk : {500, 1001, 4096}) {
