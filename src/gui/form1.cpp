@@ -141,12 +141,13 @@ Form1::Form1(QWidget* parent) : QWidget(parent) {
           [this] { Text3->setMaxLength(std::max(kPrefectureLength, int(Text3->text().size()))); });
   // Text3 is checked when the focus moves from it to another control of the program; a
   // switch to another application (no focus widget then) or back from it checks nothing.
-  connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
+  focusWatch_ = connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
     if (old == Text3 && now) checkPrefectureField(now->window());
   });
 }
 
-Form1::~Form1() = default;
+// The focus moves while the widgets go: no check from a main screen half taken down.
+Form1::~Form1() { disconnect(focusWatch_); }
 
 template <class Screen>
 Screen* Form1::showScreen(OwnedScreen<Screen>& slot) {

@@ -97,4 +97,5 @@ class Form1 : public QWidget {
   OwnedScreen<Form5> form5_;
   OwnedScreen<Form6> form6_;
   bool checkingPrefecture_ = false;
+  QMetaObject::Connection focusWatch_;
 };
