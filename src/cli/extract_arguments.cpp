@@ -9,6 +9,7 @@
 #include "core/municipality_rule.h"
 #include "core/numeric.h"
 #include "core/prefecture_rule.h"
+#include "extract/item_names.h"
 
 namespace h7::cli {
 
@@ -29,9 +30,9 @@ Failure ruleFailure(const Failure& f) { return {errorMessage(f)}; }
 const QList<QCommandLineOption>& options() {
   static const QList<QCommandLineOption> all = [] {
     QList<QCommandLineOption> list;
-    for (const char* name : {"input", "output", "pref", "group", "items", "municipalities", "names", "filter"})
+    for (const char* name : {"input", "output", "pref", "group", "items", "items-matching", "municipalities", "names", "filter"})
       list << QCommandLineOption(QString::fromLatin1(name), QString(), QStringLiteral("value"));
-    for (const char* name : {"numerify", "utf8", "utf8-bom", "stats", "quiet", "list-items", "version"})
+    for (const char* name : {"numerify", "utf8", "utf8-bom", "stats", "quiet", "list-items", "version", "key", "long"})
       list << QCommandLineOption(QString::fromLatin1(name));
     list << QCommandLineOption(QStringList{QStringLiteral("h"), QStringLiteral("help")});
     return list;
@@ -48,11 +49,20 @@ std::optional<Failure> readRunValues(const QCommandLineParser& p, Invocation& in
     if (!list) return ruleFailure(msg::badPrefecture());
     in.run.prefectures = *list;
   }
-  const QString items = p.value(QStringLiteral("items"));
-  auto sets = parseItemSets(items);
-  if (!sets) return msg::badItemSets(items);
-  if (auto failure = checkItemSets(*sets, itemBounds(in.run.group))) return ruleFailure(*failure);
-  in.run.itemSets = std::move(*sets);
+  std::vector<ItemSet> sets;
+  if (const QString items = p.value(QStringLiteral("items")); p.isSet(QStringLiteral("items"))) {
+    auto parsed = parseItemSets(items);
+    if (!parsed) return msg::badItemSets(items);
+    sets = std::move(*parsed);
+  }
+  if (const QString key = p.value(QStringLiteral("items-matching")); p.isSet(QStringLiteral("items-matching"))) {
+    const auto list = loadItemList(in.run.nameFolders, in.run.group, key);  // the item list's filter search
+    if (!list) return ruleFailure(list.failure());
+    if (list->empty()) return msg::nothingMatches(key);
+    for (const ItemListEntry& e : *list) sets.push_back({double(e.number), 0, 0});
+  }
+  if (auto failure = checkItemSets(sets, itemBounds(in.run.group))) return ruleFailure(*failure);
+  in.run.itemSets = std::move(sets);
   if (!p.isSet(QStringLiteral("municipalities"))) return std::nullopt;
   const QString text = p.value(QStringLiteral("municipalities"));
   auto ranges = parseMunicipalityRanges(text);
@@ -89,10 +99,14 @@ Result<Invocation> readInvocation(const QStringList& args, const QString& progra
   }
 
   QStringList missing;
-  for (const char* name : {"input", "output", "pref", "items"})
+  for (const char* name : {"input", "output", "pref"})
     if (!p.isSet(QString::fromLatin1(name))) missing << QStringLiteral("--") + QLatin1String(name);
+  if (!p.isSet(QStringLiteral("items")) && !p.isSet(QStringLiteral("items-matching"))) missing << QStringLiteral("--items");
   if (!missing.isEmpty()) return usageFailure(msg::optionsRequired(missing.join(u' ')));
   in.run.outputFile = p.value(QStringLiteral("output"));
+  if (in.run.outputFile == u"-") in.run.outputDescriptor = 1;  // standard output
+  in.run.key = p.isSet(QStringLiteral("key"));
+  in.run.longForm = p.isSet(QStringLiteral("long"));
   in.run.numerify = p.isSet(QStringLiteral("numerify"));
   in.run.utf8Bom = p.isSet(QStringLiteral("utf8-bom"));
   in.run.utf8 = in.run.utf8Bom || p.isSet(QStringLiteral("utf8"));
@@ -162,17 +176,17 @@ QStringList prefecturesFound(const QString& folder, const TabulationGroup& group
 QString usage() {
   return QStringLiteral(
       "使い方 / Usage:\n"
-      "  h7extract --input DIR --output FILE --pref NN --group 1|2|3 --items SETS\n"
-      "            [--municipalities RANGES] [--numerify] [--names DIR] [--utf8|--utf8-bom]\n"
-      "            [--stats] [--quiet]\n"
+      "  h7extract --input DIR --output FILE|- --pref NN --group 1|2|3 --items SETS\n"
+      "            [--items-matching KEY] [--municipalities RANGES] [--numerify] [--key] [--long]\n"
+      "            [--names DIR] [--utf8|--utf8-bom] [--stats] [--quiet]\n"
       "  h7extract --list-items [--filter KEY] --group 1|2|3 [--names DIR] [--input DIR]\n"
       "\n"
       "Extracts items of a census data file (DIR/H7S<NN>S<group>.DAT) into a CSV file.\n"
       "\n"
       "  --input DIR        folder of the census data files\n"
       "                     e.g. --input /data/h7\n"
-      "  --output FILE      CSV file to write; replaced only when the run completes\n"
-      "                     e.g. --output tokyo.csv\n"
+      "  --output FILE      CSV file to write; replaced only when the run completes;\n"
+      "                     - writes to standard output   e.g. --output tokyo.csv   --output -\n"
       "  --pref NN          prefecture number 01-47 or TT (normalised like the screen field),\n"
       "                     or a list and ranges, or all: one output, prefectures in order\n"
       "                     e.g. --pref 13   --pref 5 (05)   --pref 01-47   --pref 13,14   --pref all\n"
@@ -181,11 +195,19 @@ QString usage() {
       "  --items SETS       item sets FIRST[-LAST][:INTERVAL], comma-separated, in output order;\n"
       "                     a FIRST of 0 ends the list\n"
       "                     e.g. --items 1-991:10,1200   (1, 11, ..., 991, then 1200)\n"
+      "  --items-matching KEY\n"
+      "                     also every item whose name contains KEY (the --filter rule), in\n"
+      "                     item order, after the --items sets; one of the two is needed\n"
+      "                     e.g. --items-matching 世帯\n"
       "  --municipalities RANGES\n"
       "                     keep only records whose municipality code is in a range\n"
       "                     FIRST[-LAST], comma-separated, codes 100-999\n"
       "                     e.g. --municipalities 101-105,201\n"
       "  --numerify         write numeric values (character data becomes 0) instead of raw fields\n"
+      "  --key              a first column KEY_CODE: prefecture, municipality and area code in\n"
+      "                     one (11 characters), the join key of small-area boundary data\n"
+      "  --long             one line per area and item: the codes, item number, item name,\n"
+      "                     value (for R, pandas, DuckDB); OCNT counts these lines\n"
       "  --names DIR        folder of NAMEH7S1.CCC..NAMEH7S3.CCC; without it they are looked for in\n"
       "                     this program's folder, the --input folder, ~/.local/share/h7select,\n"
       "                     /usr/local/share/h7select and /usr/share/h7select, in that order\n"

@@ -75,6 +75,7 @@ inline Failure missingValue(const QString& option) { return {option + QStringLit
 inline Failure badGroup() { return {QStringLiteral("--group には 1、2 または 3 を指定してください。")}; }
 inline Failure optionsRequired(const QString& options) { return {options + QStringLiteral(" を指定してください。")}; }
 inline Failure badItemSets(const QString& text) { return {QStringLiteral("--items の形式が正しくありません: ") + text}; }
+inline Failure nothingMatches(const QString& key) { return {QStringLiteral("--items-matching に合う項目がありません: ") + key}; }
 inline Failure badRanges(const QString& text) {
   return {QStringLiteral("--municipalities の形式が正しくありません: ") + text};
 }

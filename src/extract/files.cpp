@@ -118,6 +118,12 @@ std::optional<Failure> OutputFile::open(const QString& path) {
   return std::nullopt;
 }
 
+std::optional<Failure> OutputFile::adopt(int descriptor) {
+  discard();
+  fd_ = ::fcntl(descriptor, F_DUPFD_CLOEXEC, 0);
+  return fd_ < 0 ? std::optional(errnoFailure(errno, true)) : std::nullopt;
+}
+
 std::optional<Failure> OutputFile::write(const char* data, std::size_t size) {
   while (size > 0) {
     ssize_t n = ::write(fd_, data, size);

@@ -55,6 +55,8 @@ class OutputFile {
 
   // Checks the path (not empty, folder present, not a folder, not read-only) and opens.
   std::optional<Failure> open(const QString& path);
+  // Writes to a copy of an open descriptor (standard output, say) instead.
+  std::optional<Failure> adopt(int descriptor);
   std::optional<Failure> write(const char* data, std::size_t size);
   std::optional<Failure> commit();
   void discard();

@@ -254,22 +254,43 @@ RecordLayout makeLayout(std::vector<int> positions, bool numerify) {
   return layout;
 }
 
-bool appendRecordLine(ByteBuffer& out, const RecordView& record, const RecordLayout& layout) {
+namespace {
+
+void appendCodes(ByteBuffer& out, const RecordView& record, bool key) {
+  if (key) {
+    appendQuoted(out, record.chars(kKeyPos, kKeyLen));
+    out.push_back(',');
+  }
   appendQuoted(out, record.chars(kPrefecturePos, kPrefectureLen));
   out.push_back(',');
   appendQuoted(out, record.chars(kMunicipalityPos, kMunicipalityLen));
   out.push_back(',');
   appendQuoted(out, record.chars(kAreaPos, kAreaLen));
-  if (record.singleByte() && (layout.numerify || record.csvPlain())) return appendFields(out, record, layout);
-  for (int p : layout.positions) {
-    out.push_back(',');
-    std::string_view field = record.chars(fieldPosition(p), kFieldWidth);
-    if (!layout.numerify) {
-      appendRawValue(out, field);
-    } else if (!appendNumerified(out, field)) {
-      return false;
+}
+
+bool appendValue(ByteBuffer& out, std::string_view field, bool numerify) {
+  out.push_back(',');
+  if (numerify) return appendNumerified(out, field);
+  appendRawValue(out, field);
+  return true;
+}
+
+}  // namespace
+
+bool appendRecordLine(ByteBuffer& out, const RecordView& record, const RecordLayout& layout) {
+  if (!layout.longLabels.empty()) {
+    for (std::size_t i = 0; i < layout.positions.size(); ++i) {
+      appendCodes(out, record, layout.key);
+      out.append(layout.longLabels[i]);
+      if (!appendValue(out, record.chars(fieldPosition(layout.positions[i]), kFieldWidth), layout.numerify)) return false;
+      out.append("\r\n", 2);
     }
+    return true;
   }
+  appendCodes(out, record, layout.key);
+  if (record.singleByte() && (layout.numerify || record.csvPlain())) return appendFields(out, record, layout);
+  for (int p : layout.positions)
+    if (!appendValue(out, record.chars(fieldPosition(p), kFieldWidth), layout.numerify)) return false;
   out.append("\r\n", 2);
   return true;
 }

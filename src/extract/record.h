@@ -14,6 +14,7 @@ namespace h7 {
 constexpr std::size_t kPrefecturePos = 16, kPrefectureLen = 2;
 constexpr std::size_t kMunicipalityPos = 18, kMunicipalityLen = 3;
 constexpr std::size_t kAreaPos = 21, kAreaLen = 6;
+constexpr std::size_t kKeyPos = kPrefecturePos, kKeyLen = kPrefectureLen + kMunicipalityLen + kAreaLen;  // the whole code
 constexpr std::size_t kFieldWidth = 10;
 constexpr std::size_t fieldPosition(int itemPosition) { return 41 + kFieldWidth * std::size_t(itemPosition); }  // itemPosition >= 0
 
@@ -55,11 +56,15 @@ struct RecordLayout {
   std::vector<int> positions;  // item positions of the output, in order (0..1400)
   std::vector<std::size_t> offsets;  // byte offset of each field where positions are bytes
   bool numerify = false;
+  bool key = false;  // a first column: the area's whole code, positions 16-26
+  // The long form: a line per output item, with these (",NUMBER,\"NAME\"") before its value.
+  std::vector<std::string> longLabels;
   std::size_t lastPosition = kAreaPos + kAreaLen - 1;  // last character position read
 };
 RecordLayout makeLayout(std::vector<int> positions, bool numerify);
 
-// The output line of one record, with CR LF; false when a numerified value overflows.
+// The output line of one record (the lines, in the long form), with CR LF; false when a
+// numerified value overflows.
 bool appendRecordLine(ByteBuffer& out, const RecordView& record, const RecordLayout& layout);
 
 }  // namespace h7

@@ -17,9 +17,12 @@ namespace h7 {
 
 namespace {
 
-// Shift-JIS header labels: 県, 市区町村, 町丁･字等 (the dot is the half-width A5).
+// Shift-JIS header labels: 県, 市区町村, 町丁･字等 (the dot is the half-width A5); the key's
+// label in ASCII, for the tools that join on it; the long form's 項目番号, 項目名称, 値.
 constexpr std::string_view kHeaderLabels =
     "\"\x8C\xA7\",\"\x8E\x73\x8B\xE6\x92\xAC\x91\xBA\",\"\x92\xAC\x92\x9A\xA5\x8E\x9A\x93\x99\"";
+constexpr std::string_view kKeyLabel = "\"KEY_CODE\",";
+constexpr std::string_view kLongLabels = ",\"\x8D\x80\x96\xDA\x94\xD4\x8D\x86\",\"\x8D\x80\x96\xDA\x96\xBC\x8F\xCC\",\"\x92\x6C\"";
 
 // The files of a run, all opened before anything is written.
 struct RunFiles {
@@ -41,7 +44,8 @@ std::optional<Failure> openFiles(const RunInputs& in, const TabulationGroup& gro
   if (names) files.namesPath = *names;
   for (const QString& input : inputs + QStringList{files.namesPath})
     if (sameFile(in.outputFile, input)) return msg::sameAsInput();
-  if (auto failure = files.output.open(in.outputFile)) return failure;
+  if (auto failure = in.outputDescriptor >= 0 ? files.output.adopt(in.outputDescriptor) : files.output.open(in.outputFile))
+    return failure;
   if (!names) return names.failure();
   if (auto failure = files.names.open(files.namesPath)) return withPath(*failure, files.namesPath);
   return std::nullopt;
@@ -64,11 +68,16 @@ class OutputSink {
   QStringDecoder decoder_{"Shift_JIS"};
 };
 
-// The header: the three code labels and the name of each output item.
-std::optional<Failure> writeHeader(OutputSink& sink, const NameTable& names, const std::vector<int>& positions) {
+// The header: the code labels, then the name of each output item (or, in the long form,
+// the labels of its item number, name and value).
+std::optional<Failure> writeHeader(OutputSink& sink, const RunInputs& in, const NameTable& names,
+                                   const std::vector<int>& positions) {
   ByteBuffer header;
+  if (in.key) header.append(kKeyLabel);
   header.append(kHeaderLabels);
+  if (in.longForm) header.append(kLongLabels);
   for (int p : positions) {
+    if (in.longForm) break;
     header.push_back(',');
     appendQuoted(header, names.lines[std::size_t(p)]);
   }
@@ -162,18 +171,27 @@ RunResult runExtraction(const RunInputs& in, const RunProgress& progress) {
   OutputSink sink(files.output, in.utf8);
   if (in.utf8 && in.utf8Bom)
     if (auto failure = files.output.write("\xEF\xBB\xBF", 3)) return failed(r, *failure);
-  if (auto failure = writeHeader(sink, names, positions)) return failed(r, *failure);
+  if (auto failure = writeHeader(sink, in, names, positions)) return failed(r, *failure);
 
   r.itemPositions = positions;
   if (in.stats) r.noNumber.assign(positions.size(), 0);
-  const RecordLayout layout = makeLayout(std::move(positions), in.numerify);
+  RecordLayout layout = makeLayout(std::move(positions), in.numerify);
+  layout.key = in.key;
+  for (int p : in.longForm ? layout.positions : std::vector<int>()) {
+    ByteBuffer label;
+    label.push_back(',');
+    label.append(std::to_string(p + group->offset));
+    label.push_back(',');
+    appendQuoted(label, names.lines[std::size_t(p)]);
+    layout.longLabels.emplace_back(label.view());
+  }
   const PipelineResult records = writeRecords(in, files, layout, sink, r, [&](long long lines, long long bytes) {
     info.lines = lines;
     info.bytes = bytes;
     if (progress) progress(info);
   });
   r.ICNT = records.lines;
-  r.OCNT = 1 + records.kept;
+  r.OCNT = 1 + records.kept * (in.longForm ? (long long)layout.positions.size() : 1);
   if (records.failure) return failed(r, *records.failure);
   if (auto failure = files.output.commit()) return failed(r, *failure);
   r.end = RunEnd::Completed;

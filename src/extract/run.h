@@ -26,6 +26,9 @@ struct RunInputs {
   bool utf8 = false;     // write UTF-8 instead of Shift-JIS
   bool utf8Bom = false;  // with utf8: a byte order mark first, for spreadsheet programs
   bool stats = false;    // count, per output item, the values that hold no number
+  bool key = false;      // a first column KEY_CODE: the area's whole code (prefecture, municipality, area)
+  bool longForm = false;  // a line per area and output item: codes, item number, item name, value
+  int outputDescriptor = -1;  // 0 or more: the output goes to this open descriptor, not to outputFile
   int threads = -1;      // worker threads for the records: -1 one per core, 0 none
   std::size_t chunkBytes = std::size_t(1) << 20;  // records are handed out in pieces of this size
 };

@@ -176,6 +176,27 @@ TEST_F(Run, EndsAndFailuresKeepTheEarlierOutput) {
   }
 }
 
+// The key column and the long form, raw and numerified, through the municipality filter;
+// a raw value with a comma or a line feed quoted in the long form too.
+TEST_F(Run, KeyAndLongForms) {
+  writeData({record("13", "101", {"      1234", "  1,234   "}), record("13", "102", {"  a\nb     ", "         X"})});
+  in.itemSets = {{2, 0, 0}, {1, 0, 0}};
+  in.municipalityFilter = true;
+  in.municipalities = {{102, 102}};
+  const std::string codes = "\"13\",\"102\",\"000100\",", key = "\"13102000100\"," + codes;
+  const std::tuple<bool, bool, bool, std::string, long long> cases[] = {  // key, long, numerify, body, OCNT
+      {true, false, false, key + "         X,\"  a\nb     \"\r\n", 2},
+      {false, true, false, codes + "2,\"" + sjis("男") + "\",         X\r\n" + codes + "1,\"" + sjis("人口総数") + "\",\"  a\nb     \"\r\n", 3},
+      {true, true, true, key + "2,\"" + sjis("男") + "\",0\r\n" + key + "1,\"" + sjis("人口総数") + "\",0\r\n", 3},
+  };
+  for (const auto& [withKey, longForm, numerify, expected, lines] : cases) {
+    std::tie(in.key, in.longForm, in.numerify) = std::tuple(withKey, longForm, numerify);
+    EXPECT_EQ(run().OCNT, lines);
+    EXPECT_EQ(body(), expected);
+    EXPECT_EQ(dir.bytes("out.csv").find("\"KEY_CODE\",\"") == 0, withKey);
+  }
+}
+
 // Ranges tried in order, both bounds inclusive, up to the first of first code 0; a last code
 // of 0 is not filled in. A code is read as a number, halves rounded to even.
 TEST(MunicipalityFilter, RangesInOrder) {
