@@ -15,6 +15,22 @@ install(FILES packaging/h7select.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/ap
 install(FILES packaging/h7select.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 install(FILES README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
+# Man pages made from each program's --help at build time, and bash completion.
+set(H7_MAN_SUMMARY_h7extract "extract items of the 1995 census small-area data into a CSV file")
+set(H7_MAN_SUMMARY_h7sample "write synthetic item-name and census data files")
+foreach(program h7extract h7sample)
+  set(page ${CMAKE_BINARY_DIR}/man/${program}.1)
+  add_custom_command(OUTPUT ${page}
+    COMMAND ${CMAKE_COMMAND} -DPROGRAM=$<TARGET_FILE:${program}> -DNAME=${program} "-DSUMMARY=${H7_MAN_SUMMARY_${program}}"
+            -DVERSION=${PROJECT_VERSION} -DOUTPUT=${page} -P ${CMAKE_SOURCE_DIR}/cmake/manpage.cmake
+    DEPENDS ${program} ${CMAKE_SOURCE_DIR}/cmake/manpage.cmake
+    COMMENT "Writing the man page of ${program}")
+  list(APPEND H7_MAN_PAGES ${page})
+  install(FILES ${page} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  install(FILES packaging/bash-completion/${program} DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
+endforeach()
+add_custom_target(man_pages ALL DEPENDS ${H7_MAN_PAGES})
+
 set(CPACK_PACKAGE_NAME h7select)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "h7select developers <h7select@localhost>")

@@ -2,7 +2,10 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDropEvent>
 #include <QElapsedTimer>
+#include <QFileInfo>
+#include <QMimeData>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -33,6 +36,16 @@ constexpr int kRepaintMilliseconds = 50;
 constexpr int kPrefectureLength = 2;  // characters the user may type into Text3
 
 QColor buttonTextColour() { return QApplication::palette().color(QPalette::ButtonText); }
+
+// The path that a drop from a file manager gives a field: the input folder field takes a
+// dropped folder, or the folder of a dropped file; the output file field a dropped file.
+// Empty: the drop is not for this field.
+QString droppedPath(const QMimeData* data, bool folderField) {
+  if (!data->hasUrls() || data->urls().isEmpty() || !data->urls().first().isLocalFile()) return {};
+  const QFileInfo info(data->urls().first().toLocalFile());
+  if (folderField) return fieldPath(info.isDir() ? info.absoluteFilePath() : info.absolutePath());
+  return info.isDir() ? QString() : fieldPath(info.absoluteFilePath());
+}
 
 void setTextColour(QRadioButton* option, const QColor& colour) {
   QPalette p = option->palette();
@@ -141,6 +154,7 @@ Form1::Form1(QWidget* parent) : QWidget(parent) {
           [this] { Text3->setMaxLength(std::max(kPrefectureLength, int(Text3->text().size()))); });
   // Text3 is checked when the focus moves from it to another control of the program; a
   // switch to another application (no focus widget then) or back from it checks nothing.
+  for (QLineEdit* field : {Text1, Text2}) field->installEventFilter(this);
   focusWatch_ = connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
     if (old == Text3 && now) checkPrefectureField(now->window());
   });
@@ -267,6 +281,22 @@ void Form1::runExtraction() {
   ProgressBar1->hide();
   if (result.end == RunEnd::Completed) Label1->setText(result.message());
   else showMessage(this, result.message());
+}
+
+// A dropped path is written as typing would write it: a text change that clears the status line.
+bool Form1::eventFilter(QObject* watched, QEvent* event) {
+  const QEvent::Type type = event->type();
+  if ((watched != Text1 && watched != Text2) || (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop))
+    return QWidget::eventFilter(watched, event);
+  auto* drop = static_cast<QDropEvent*>(event);
+  const QString path = droppedPath(drop->mimeData(), watched == Text1);
+  if (path.isEmpty()) {
+    drop->ignore();
+    return true;
+  }
+  drop->acceptProposedAction();
+  if (type == QEvent::Drop) writeField(static_cast<QLineEdit*>(watched), path);
+  return true;
 }
 
 void Form1::closeEvent(QCloseEvent* event) {

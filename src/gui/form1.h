@@ -74,6 +74,7 @@ class Form1 : public QWidget {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;  // drops on Text1 and Text2
 
  private:
   template <class Screen>

@@ -1,6 +1,7 @@
 // Form1's wiring: the prefecture field checked when left, the status line cleared by every
 // action, the chosen options coloured, the other screens hidden with it, one run end to end.
 #include <QLabel>
+#include <QMimeData>
 #include <QProcess>
 #include <QProgressBar>
 #include <QRadioButton>
@@ -65,6 +66,26 @@ class Form1Test : public h7test::ScreenSuite {
     main->close();  // hides the screens the buttons opened
     QVERIFY(h7test::screenOf<Form2>()->isHidden() && h7test::screenOf<Form4>()->isHidden() &&
             h7test::screenOf<Form6>()->isHidden());
+  }
+
+  // A folder or file dropped from a file manager: its path as if typed (the status line cleared).
+  void dropsWritePaths() {
+    h7test::ScratchDir dir;
+    dir.write("a.csv", "x");
+    const std::tuple<const char*, QString, QString> drops[] = {  // field, dropped, written
+        {"Text1", dir.path(), dir.path()}, {"Text1", dir.file("a.csv"), dir.path()},
+        {"Text2", dir.file("a.csv"), dir.file("a.csv")}, {"Text2", dir.path(), ""}};
+    for (const auto& [name, dropped, written] : drops) {
+      field(main.get(), name)->clear();
+      status()->setText("x");
+      QMimeData data;
+      data.setUrls({QUrl::fromLocalFile(dropped)});
+      QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+      QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+      QApplication::sendEvent(field(main.get(), name), &enter);
+      QApplication::sendEvent(field(main.get(), name), &drop);
+      QCOMPARE(field(main.get(), name)->text() + status()->text(), written + (written.isEmpty() ? "x" : " "));
+    }
   }
 
   // Items typed on Form4 and municipalities on Form6, then the run started here: the

@@ -9,7 +9,8 @@ trap 'rm -rf "$prefix"' EXIT
 cmake --install "$build" --prefix "$prefix" >/dev/null
 libdir=$(cd "$prefix" && ls -d lib*/h7select)
 for f in bin/h7select bin/h7extract bin/h7sample "$libdir/h7select" share/applications/h7select.desktop \
-         share/icons/hicolor/scalable/apps/h7select.svg; do
+         share/icons/hicolor/scalable/apps/h7select.svg share/man/man1/h7extract.1 share/man/man1/h7sample.1 \
+         share/bash-completion/completions/h7extract share/bash-completion/completions/h7sample; do
   [ -e "$prefix/$f" ] || { echo "missing after install: $f"; exit 1; }
 done
 [ -L "$prefix/bin/h7extract" ] || { echo "bin/h7extract is not a link"; exit 1; }
@@ -32,4 +33,9 @@ if extract; then echo "ran without item-name files"; exit 1; fi
 for place in "$prefix/$libdir" "$prefix/data" "$prefix/home-data/h7select" "$prefix/share/h7select"; do
   grep -q "$place/NAMEH7S1.CCC" "$prefix/err" || { echo "the message does not name $place:"; cat "$prefix/err"; exit 1; }
 done
+# The man page is the --help text; the completion offers the options and the groups.
+grep -q -- "--items-matching" "$prefix/share/man/man1/h7extract.1" || { echo "man page without --items-matching"; exit 1; }
+completion=$(bash -c 'source "$1/share/bash-completion/completions/h7extract"; COMP_WORDS=("$1/bin/h7extract" --gr); COMP_CWORD=1
+  _h7extract; echo "${COMPREPLY[*]}"; COMP_WORDS=("$1/bin/h7extract" --group ""); COMP_CWORD=2; _h7extract; echo "${COMPREPLY[*]}"' _ "$prefix")
+[ "$completion" == $'--group\n1 2 3' ] || { echo "completion: $completion"; exit 1; }
 echo "install layout ok"
