@@ -1,5 +1,5 @@
-// The back operation of the item selection screen on the texts of its fifteen fields,
-// and the checks on any number of sets as h7extract hands them over.
+// The item-set rule: the back operation of the item selection screen on the texts of its
+// fifteen fields, its checks in their order.
 #include <gtest/gtest.h>
 
 #include "core/item_set_rule.h"
@@ -42,19 +42,6 @@ TEST(ItemSetsBack, ConvertsStoresAndChecksInOrder) {
     EXPECT_EQ(h7test::described(storeAndCheckItemSets(fields, group, params)), message) << typed;
     EXPECT_EQ(h7test::storedValues({params.NFR, params.NTO, params.INT}), stored) << typed;
     EXPECT_EQ(h7test::fieldsToRows(fields, 3), QString::fromUtf8(shown ? shown : typed)) << typed;
-  }
-}
-
-// Every check reaches a sixth set.
-TEST(ItemSetsCheck, TakesAnyNumberOfSets) {
-  const std::pair<ItemSet, std::optional<Failure>> sixth[] = {
-      {{6, 0, 0}, {}}, {{-1, 0, 0}, msg::belowSmallestItem()}, {{1362, 0, 0}, msg::aboveLargestItem()},
-      {{6, 1362, 0}, msg::aboveLargestItem()}, {{6, -1, 0}, msg::belowSmallestItem()},
-      {{6, 0, -1}, msg::badInterval()}, {{9, 8, 0}, msg::startAfterEnd()}};
-  for (const auto& [set, failure] : sixth) {
-    std::vector<ItemSet> sets = {{1, 0, 0}, {2, 3, 1}, {4, 0, 2}, {5, 5, 0}, {0, 0, 0}, set};
-    EXPECT_EQ(checkItemSets(sets, itemBounds(1)), failure) << set.first << ' ' << set.last;
-    EXPECT_EQ(sets[5].last, failure ? set.last : 6);
   }
 }
 

@@ -1,5 +1,5 @@
-// The back operation of the municipality selection screen on the texts of its ten
-// fields, and the checks on any number of ranges as h7extract hands them over.
+// The municipality rule: the back operation of the municipality selection screen on the
+// texts of its ten fields, its checks in their order.
 #include <gtest/gtest.h>
 
 #include "core/municipality_rule.h"
@@ -42,14 +42,3 @@ TEST(MunicipalityBack, SwitchesConvertsStoresAndChecks) {
   }
 }
 
-// Every check reaches a sixth range.
-TEST(MunicipalityCheck, TakesAnyNumberOfRanges) {
-  const std::pair<MunicipalityRange, std::optional<Failure>> sixth[] = {
-      {{201, 0}, {}}, {{205, 201}, msg::startAfterEnd()}, {{50, 0}, msg::unknownMunicipality()},
-      {{1000, 0}, msg::unknownMunicipality()}, {{201, 1000}, msg::unknownMunicipality()}};
-  for (const auto& [range, failure] : sixth) {
-    std::vector<MunicipalityRange> ranges = {{101, 0}, {102, 105}, {0, 0}, {106, 0}, {107, 0}, range};
-    EXPECT_EQ(checkMunicipalityRanges(ranges), failure) << range.first;
-    EXPECT_EQ(ranges[5].last, failure ? range.last : 201);
-  }
-}
