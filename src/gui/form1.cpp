@@ -152,9 +152,9 @@ Form1::Form1(QWidget* parent) : QWidget(parent) {
   // The two-character limit holds for typing; the program's own write-back may be longer.
   connect(Text3, &QLineEdit::textEdited, this,
           [this] { Text3->setMaxLength(std::max(kPrefectureLength, int(Text3->text().size()))); });
+  for (QLineEdit* field : {Text1, Text2}) field->installEventFilter(this);  // drops from a file manager
   // Text3 is checked when the focus moves from it to another control of the program; a
   // switch to another application (no focus widget then) or back from it checks nothing.
-  for (QLineEdit* field : {Text1, Text2}) field->installEventFilter(this);
   focusWatch_ = connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
     if (old == Text3 && now) checkPrefectureField(now->window());
   });
