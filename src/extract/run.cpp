@@ -76,11 +76,11 @@ std::optional<Failure> writeHeader(OutputSink& sink, const RunInputs& in, const 
   if (in.key) header.append(kKeyLabel);
   header.append(kHeaderLabels);
   if (in.longForm) header.append(kLongLabels);
-  for (int p : positions) {
-    if (in.longForm) break;
-    header.push_back(',');
-    appendQuoted(header, names.lines[std::size_t(p)]);
-  }
+  else
+    for (int p : positions) {
+      header.push_back(',');
+      appendQuoted(header, names.lines[std::size_t(p)]);
+    }
   header.append("\r\n", 2);
   return sink.write(header);
 }
@@ -177,14 +177,15 @@ RunResult runExtraction(const RunInputs& in, const RunProgress& progress) {
   if (in.stats) r.noNumber.assign(positions.size(), 0);
   RecordLayout layout = makeLayout(std::move(positions), in.numerify);
   layout.key = in.key;
-  for (int p : in.longForm ? layout.positions : std::vector<int>()) {
-    ByteBuffer label;
-    label.push_back(',');
-    label.append(std::to_string(p + group->offset));
-    label.push_back(',');
-    appendQuoted(label, names.lines[std::size_t(p)]);
-    layout.longLabels.emplace_back(label.view());
-  }
+  if (in.longForm)
+    for (int p : layout.positions) {  // ",NUMBER,\"NAME\"" before each value
+      ByteBuffer label;
+      label.push_back(',');
+      label.append(std::to_string(p + group->offset));
+      label.push_back(',');
+      appendQuoted(label, names.lines[std::size_t(p)]);
+      layout.longLabels.emplace_back(label.view());
+    }
   const PipelineResult records = writeRecords(in, files, layout, sink, r, [&](long long lines, long long bytes) {
     info.lines = lines;
     info.bytes = bytes;
