@@ -2,80 +2,144 @@
 
 #include <algorithm>
 #include <condition_variable>
-#include <deque>
-#include <memory>
+#include <cstring>
 #include <mutex>
 #include <thread>
 
 namespace h7 {
 
-ChunkSplitter::ChunkSplitter(ByteSource& source, std::size_t keep, std::size_t chunkBytes)
-    : source_(source), keep_(std::max<std::size_t>(keep, 1)), chunkBytes_(std::max(chunkBytes, keep_ + 2)) {}
+namespace {
 
-// Reads until the buffer is full or the file ends.
-bool ChunkSplitter::fill(std::vector<char>& buf, std::size_t& n) {
-  while (n < buf.size() && !eof_) {
-    std::ptrdiff_t r = source_.read(buf.data() + n, buf.size() - n);
-    if (r < 0) {
-      error_ = source_.readFailure();
-      return false;
-    }
-    if (r == 0) eof_ = true;
-    n += std::size_t(r);
-    read_ += r;
+// Bytes a worker reads at a time: small enough to stay in its cache while its lines are
+// cut and processed.
+constexpr std::size_t kBlockBytes = 128 * 1024;
+// Past the end of its range a chunk reads only its last line's rest, in steps of this size.
+constexpr std::size_t kOverrunStep = 4096;
+
+const char* findCr(const char* from, const char* to) {
+  return static_cast<const char*>(std::memchr(from, '\r', std::size_t(to - from)));
+}
+
+}  // namespace
+
+ChunkLines::ChunkLines(ByteSource& source, long long begin, long long end, std::size_t keep, std::vector<char>& block)
+    : source_(source),
+      begin_(begin),
+      end_(end),
+      keep_(std::max<std::size_t>(keep, 1)),
+      pos_(std::max(0LL, begin - 2)) {
+  if (block.size() < keep_ + 2) block.resize(keep_ + 2);
+  buf_ = block.data();
+  cap_ = block.size();
+}
+
+bool ChunkLines::readMore() {
+  if (eof_) return true;
+  std::size_t want = cap_ - n_;
+  const long long offset = pos_ + (long long)n_;
+  if (offset >= end_ && !skipping_) want = std::min(want, kOverrunStep);
+  const std::ptrdiff_t r = source_.readAt(offset, buf_ + n_, want);
+  if (r < 0) {
+    failure_ = source_.readFailure();
+    return false;
+  }
+  if (r == 0) eof_ = true;
+  n_ += std::size_t(r);
+  return true;
+}
+
+void ChunkLines::dropBefore(std::size_t index) {
+  std::memmove(buf_, buf_ + index, n_ - index);
+  pos_ += (long long)index;
+  n_ -= index;
+  at_ -= index;
+}
+
+bool ChunkLines::haveByte() {
+  while (at_ >= n_) {
+    if (eof_) return false;
+    dropBefore(at_);
+    if (!readMore()) return false;
   }
   return true;
 }
 
-bool ChunkSplitter::next(Chunk& c) {
-  const long long before = read_ - (long long)carry_.size();
-  auto covered = [&] { c.inputBytes = read_ - (long long)carry_.size() - before; };
-  c.bytes.resize(chunkBytes_);
-  c.afterCr = !first_;
-  std::size_t n = std::min(carry_.size(), c.bytes.size());
-  std::copy_n(carry_.begin(), n, c.bytes.begin());
-  carry_.clear();
-  if (!fill(c.bytes, n)) return false;
-  if (n == 0) return false;
-  first_ = false;
-
-  // Whole lines: up to the last CR; the rest goes in front of the next chunk.
-  const char* base = c.bytes.data();
-  const char* lastCr = nullptr;
-  for (const char* p = base + n; p > base;)
-    if (*--p == '\r') {
-      lastCr = p;
-      break;
-    }
-  if (lastCr) {
-    c.size = std::size_t(lastCr - base) + 1;
-    carry_.assign(base + c.size, base + n);
-    covered();
-    return true;
-  }
-  if (eof_) {  // the last line, without a line end
-    c.size = n;
-    covered();
-    return true;
-  }
-  // One line fills the chunk: keep its head (behind the LF of the last line end), skip to its end.
-  c.size = (c.afterCr && c.bytes[0] == '\n' ? 1 : 0) + keep_;
-  c.bytes[c.size++] = '\r';
-  std::vector<char> scratch(std::min<std::size_t>(chunkBytes_, 1 << 20));
+// A chunk's first line starts right after a CR (and its LF), at or after `begin`; the
+// line that starts before belongs to the chunk before. A line starting at the file's
+// start belongs to the first chunk.
+bool ChunkLines::findFirstStart() {
+  if (begin_ == 0) return true;
   for (;;) {
-    std::size_t got = 0;
-    if (!fill(scratch, got)) return false;
-    if (got == 0) {
-      --c.size;  // the line ends with the file
-      covered();
+    if (!haveByte()) return false;
+    const char* cr = findCr(buf_ + at_, buf_ + n_);
+    if (!cr) {
+      at_ = n_;
+      if (pos_ + (long long)n_ >= end_) return false;  // any later CR starts a line past the end
+      continue;
+    }
+    at_ = std::size_t(cr - buf_) + 1;
+    if (!haveByte()) return false;  // nothing follows the CR: no line starts there
+    const long long start = pos_ + (long long)at_ + (buf_[at_] == '\n');
+    if (start >= begin_) {
+      afterCr_ = true;
       return true;
     }
-    if (const void* cr = std::memchr(scratch.data(), '\r', got)) {
-      const char* after = static_cast<const char*>(cr) + 1;
-      carry_.assign(after, static_cast<const char*>(scratch.data() + got));
-      covered();
+  }
+}
+
+bool ChunkLines::skipToLineEnd() {
+  for (;;) {
+    at_ = n_;
+    if (!haveByte()) return false;
+    if (const char* cr = findCr(buf_ + at_, buf_ + n_)) {
+      at_ = std::size_t(cr - buf_) + 1;
+      afterCr_ = true;
+      skipping_ = false;
       return true;
     }
+  }
+}
+
+bool ChunkLines::next(std::string_view& line) {
+  if (done_) return false;
+  if (!started_) {
+    started_ = true;
+    if (!findFirstStart()) return done_ = true, false;
+  }
+  if (skipping_ && !skipToLineEnd()) return done_ = true, false;
+  if (!haveByte()) return done_ = true, false;
+  if (afterCr_ && buf_[at_] == '\n') {
+    ++at_;
+    if (!haveByte()) return done_ = true, false;
+  }
+  afterCr_ = false;
+  if (pos_ + (long long)at_ >= end_) return done_ = true, false;  // the next chunk's line
+
+  std::size_t from = at_;
+  for (;;) {
+    if (const char* cr = findCr(buf_ + from, buf_ + n_)) {
+      line = std::string_view(buf_ + at_, std::size_t(cr - buf_) - at_);
+      at_ = std::size_t(cr - buf_) + 1;
+      afterCr_ = true;
+      return true;
+    }
+    if (eof_) {  // the last line, without a line end
+      line = std::string_view(buf_ + at_, n_ - at_);
+      at_ = n_;
+      done_ = true;
+      return true;
+    }
+    if (n_ == cap_ && at_ == 0) {  // one line fills the block: its head, then on to its end
+      line = std::string_view(buf_, keep_);
+      skipping_ = true;
+      return true;
+    }
+    from = n_;  // no CR before here
+    if (n_ == cap_) {
+      from -= at_;
+      dropBefore(at_);
+    }
+    if (!readMore()) return done_ = true, false;
   }
 }
 
@@ -86,63 +150,93 @@ int defaultWorkerCount() {
 
 namespace {
 
-struct Job {
-  Chunk chunk;
-  bool done = false;
-};
+// The chunks of all sources, in order: each file cut at multiples of `bytes`; a file of
+// unknown size is one chunk.
+std::vector<Chunk> cutIntoChunks(const std::vector<ByteSource*>& sources, std::size_t keep, std::size_t bytes) {
+  std::vector<Chunk> chunks;
+  for (ByteSource* s : sources) {
+    const long long size = s->size();
+    const long long step = (long long)std::max<std::size_t>(bytes, 1);
+    for (long long begin = 0;; begin += step) {
+      Chunk& c = chunks.emplace_back();
+      c.source = s;
+      c.keep = keep;
+      c.begin = begin;
+      if (size < 0 || begin + step >= size) break;  // the last one reads on to the end
+      c.end = begin + step;
+      c.inputBytes = step;
+    }
+  }
+  return chunks;
+}
 
-// Hands jobs to worker threads; jobs finish in any order, the caller collects in order.
+// Worker threads that take the chunks in order, at most `slotCount` ahead of the collector.
+// Each chunk's results live in slot (index % slotCount) until it is collected.
 class Workers {
  public:
-  Workers(int count, const std::function<void(Chunk&)>& process) : process_(process) {
-    for (int i = 0; i < count; ++i) threads_.emplace_back([this] { work(); });
+  Workers(std::vector<Chunk>& plan, std::size_t slotCount, int count, std::size_t blockBytes,
+          const std::function<void(Chunk&)>& process)
+      : plan_(plan), slots_(slotCount), done_(slotCount, false), buffers_(slotCount), process_(process) {
+    for (int i = 0; i < count; ++i) threads_.emplace_back([this, blockBytes] { work(blockBytes); });
   }
-  ~Workers() {  // jobs not yet started are dropped; running ones finish
+  ~Workers() {  // chunks not yet started are dropped; running ones finish
     {
       std::lock_guard lock(mutex_);
       stopping_ = true;
-      todo_.clear();
     }
-    wake_.notify_all();
+    room_.notify_all();
     for (auto& t : threads_) t.join();
   }
-  void submit(Job* job) {
+  // Waits until chunk `index` is processed.
+  void wait(std::size_t index) {
+    std::unique_lock lock(mutex_);
+    finished_.wait(lock, [&] { return bool(done_[index % slots_]); });
+  }
+  // Chunk `index` is collected: its slot is free for a later chunk.
+  void release(std::size_t index) {
     {
       std::lock_guard lock(mutex_);
-      todo_.push_back(job);
+      done_[index % slots_] = false;
+      std::swap(buffers_[index % slots_], plan_[index].out);
+      ++collected_;
     }
-    wake_.notify_one();
-  }
-  void wait(Job* job) {
-    std::unique_lock lock(mutex_);
-    finished_.wait(lock, [&] { return job->done; });
+    room_.notify_all();
   }
 
  private:
-  void work() {
+  void work(std::size_t blockBytes) {
+    std::vector<char> block(blockBytes);
     for (;;) {
-      Job* job;
+      std::size_t index;
       {
         std::unique_lock lock(mutex_);
-        wake_.wait(lock, [&] { return stopping_ || !todo_.empty(); });
-        if (todo_.empty()) return;
-        job = todo_.front();
-        todo_.pop_front();
+        room_.wait(lock, [&] { return stopping_ || next_ == plan_.size() || next_ < collected_ + slots_; });
+        if (stopping_ || next_ == plan_.size()) return;
+        index = next_++;
+        std::swap(buffers_[index % slots_], plan_[index].out);
       }
-      process_(job->chunk);
+      Chunk& c = plan_[index];
+      c.out.clear();
+      c.block = &block;
+      process_(c);
+      c.block = nullptr;
       {
         std::lock_guard lock(mutex_);
-        job->done = true;
+        done_[index % slots_] = true;
       }
-      finished_.notify_all();
+      finished_.notify_one();
     }
   }
 
+  std::vector<Chunk>& plan_;
+  const std::size_t slots_;
+  std::vector<bool> done_;
+  std::vector<ByteBuffer> buffers_;  // output room of each slot, reused from chunk to chunk
   const std::function<void(Chunk&)>& process_;
   std::vector<std::thread> threads_;
   std::mutex mutex_;
-  std::condition_variable wake_, finished_;
-  std::deque<Job*> todo_;
+  std::condition_variable room_, finished_;
+  std::size_t next_ = 0, collected_ = 0;
   bool stopping_ = false;
 };
 
@@ -153,79 +247,49 @@ PipelineResult runPipeline(const std::vector<ByteSource*>& sources, std::size_t 
                            const std::function<std::optional<Failure>(const Chunk&)>& collect,
                            const std::function<void(long long lines, long long bytes)>& progress) {
   PipelineResult result;
-  const std::size_t maxInFlight = threads > 0 ? std::size_t(threads) * 3 : 1;
-  std::deque<std::unique_ptr<Job>> inFlight, spare;
-  // Declared after the jobs so that its threads are joined before the jobs go away.
-  std::unique_ptr<Workers> workers = threads > 0 ? std::make_unique<Workers>(threads, process) : nullptr;
-  std::optional<Failure> readFailure;
+  std::vector<Chunk> plan = cutIntoChunks(sources, keep, chunkBytes);
+  const std::size_t blockBytes = std::max(std::min(chunkBytes, kBlockBytes), keep + 2);
+  std::vector<char> block;  // the calling thread's, without workers
+  ByteBuffer spare;
+  // Declared after the plan so that its threads are joined before the chunks go away.
+  std::unique_ptr<Workers> workers;
+  if (threads > 0) workers = std::make_unique<Workers>(plan, std::size_t(threads) * 2, threads, blockBytes, process);
+  else block.resize(blockBytes);
 
-  std::size_t sourceIndex = 0;
-  std::unique_ptr<ChunkSplitter> splitter;
-  auto nextChunk = [&](Chunk& c) -> bool {
-    while (!readFailure) {
-      if (!splitter) {
-        if (sourceIndex == sources.size()) return false;
-        splitter = std::make_unique<ChunkSplitter>(*sources[sourceIndex++], keep, chunkBytes);
-      }
-      if (splitter->next(c)) return true;
-      readFailure = splitter->error();
-      splitter.reset();
+  for (std::size_t i = 0; i < plan.size(); ++i) {
+    Chunk& c = plan[i];
+    if (workers) workers->wait(i);
+    else {
+      c.block = &block;
+      std::swap(c.out, spare);
+      c.out.clear();
+      process(c);
     }
-    return false;
-  };
-
-  bool inputDone = false;
-  for (;;) {
-    while (!inputDone && inFlight.size() < maxInFlight) {
-      std::unique_ptr<Job> job;
-      if (spare.empty()) job = std::make_unique<Job>();
-      else {
-        job = std::move(spare.front());
-        spare.pop_front();
-      }
-      job->done = false;
-      job->chunk.out.clear();
-      job->chunk.lines = job->chunk.kept = 0;
-      job->chunk.failure.reset();
-      std::fill(job->chunk.tally.begin(), job->chunk.tally.end(), 0);
-      if (!nextChunk(job->chunk)) {
-        inputDone = true;
-        break;
-      }
-      if (workers) workers->submit(job.get());
-      else {
-        process(job->chunk);
-        job->done = true;
-      }
-      inFlight.push_back(std::move(job));
-    }
-    if (inFlight.empty()) break;
-    Job* front = inFlight.front().get();
-    if (workers) workers->wait(front);
-    result.lines += front->chunk.lines;
-    result.kept += front->chunk.kept;
-    result.bytes += front->chunk.inputBytes;
-    std::optional<Failure> failure = collect(front->chunk);
-    if (!failure) failure = front->chunk.failure;
+    result.lines += c.lines;
+    result.kept += c.kept;
+    result.bytes += c.inputBytes;
+    std::optional<Failure> failure = collect(c);
+    if (!failure) failure = c.failure;
     if (failure) {
       result.failure = failure;
       return result;  // the workers finish what they hold and stop
     }
     if (progress) progress(result.lines, result.bytes);
-    spare.push_back(std::move(inFlight.front()));
-    inFlight.pop_front();
+    if (workers) workers->release(i);
+    else std::swap(c.out, spare);
   }
-  result.failure = readFailure;
   return result;
 }
 
-std::optional<Failure> forEachLineOf(ByteSource& source, std::size_t keep, std::size_t chunkBytes,
+std::optional<Failure> forEachLineOf(ByteSource& source, std::size_t keep, std::size_t blockBytes,
                                      const std::function<bool(std::string_view)>& line) {
-  ChunkSplitter splitter(source, keep, chunkBytes);
+  std::vector<char> block(std::max(blockBytes, keep + 2));
   Chunk c;
-  bool more = true;
-  while (more && splitter.next(c)) forEachLine(c, [&](std::string_view l) { return more = line(l); });
-  return splitter.error();
+  c.source = &source;
+  c.keep = keep;
+  c.block = &block;
+  forEachLine(c, line);
+  return c.failure;
 }
 
 }  // namespace h7

@@ -1,12 +1,14 @@
 // The one line splitter: files cut into chunks of whole lines. CR LF and CR end a line,
 // LF alone does not; a last line without an end counts; no empty line follows a final
-// line end. Census data files go through worker threads and are collected in file
-// order, so that a run uses every core and still writes, counts and fails exactly as one
-// pass over the lines would; item-name files are read on the calling thread.
+// line end. A chunk is a byte range of a file and holds the lines that start in it;
+// each worker thread reads its own chunks through a small block that stays in its
+// cache, and the chunks are collected in file order, so that a run uses every core and
+// still writes, counts and fails exactly as one pass over the lines would. Item-name
+// files are read on the calling thread as one chunk.
 #pragma once
 
+#include <climits>
 #include <cstddef>
-#include <cstring>
 #include <functional>
 #include <optional>
 #include <string_view>
@@ -18,12 +20,46 @@
 
 namespace h7 {
 
-// One piece of a file: whole lines (the last chunk of a file may end without a line end).
+// The lines that start in [begin, end) of a source, read through `block` (reused, never
+// grown). A line longer than the block gives only its first `keep` bytes, so memory stays
+// bounded on a file without CR; the last line may run on past `end`.
+class ChunkLines {
+ public:
+  ChunkLines(ByteSource& source, long long begin, long long end, std::size_t keep, std::vector<char>& block);
+  // The next line without its end; false at the end of the chunk or on a read failure.
+  // The line stays valid until the next call.
+  bool next(std::string_view& line);
+  const std::optional<Failure>& failure() const { return failure_; }
+  // The offset the reading stopped at (the file's end after the last line of a file).
+  long long stoppedAt() const { return pos_ + (long long)at_; }
+
+ private:
+  bool findFirstStart();
+  bool readMore();                     // one read behind the bytes held; false on failure
+  bool haveByte();                     // a byte at at_, reading on; false at the end or on failure
+  void dropBefore(std::size_t index);  // moves the bytes from `index` on to the front
+  bool skipToLineEnd();                // past the rest of a line cut to its head
+
+  ByteSource& source_;
+  const long long begin_, end_;
+  const std::size_t keep_;
+  char* buf_;
+  std::size_t cap_;
+  long long pos_;           // offset of buf_[0] in the source
+  std::size_t n_ = 0;       // bytes held
+  std::size_t at_ = 0;      // where the next line starts (before an LF that follows a CR)
+  bool afterCr_ = false;    // at_ follows a CR: an LF there ends that line
+  bool eof_ = false, started_ = false, done_ = false, skipping_ = false;
+  std::optional<Failure> failure_;
+};
+
+// A byte range of one file and what its lines gave.
 struct Chunk {
-  std::vector<char> bytes;
-  std::size_t size = 0;
-  bool afterCr = false;  // the previous chunk ended with CR: a LF at the front belongs to it
-  long long inputBytes = 0;  // bytes of the file this chunk covers, skipped ones included
+  ByteSource* source = nullptr;
+  long long begin = 0, end = LLONG_MAX;
+  std::size_t keep = 0;
+  std::vector<char>* block = nullptr;  // the reading worker's block
+  long long inputBytes = 0;            // bytes of the file this chunk covers
   // Filled by the processing function:
   ByteBuffer out;
   long long lines = 0;  // lines read, the failing one included
@@ -32,37 +68,26 @@ struct Chunk {
   std::vector<long long> tally;  // free for the processing function's own counts
 };
 
-// Calls `line` for each line of the chunk (without its end), in order, until it returns false.
+// Calls `line` for each line of the chunk (without its end), in order, until it returns
+// false; a read failure becomes the chunk's failure.
 template <class F>
-void forEachLine(const Chunk& c, F&& line);
-
-// Splits a file into chunks. Lines longer than `keep` bytes that do not fit a chunk
-// keep only their first `keep` bytes (bounded memory on a file without CR).
-class ChunkSplitter {
- public:
-  ChunkSplitter(ByteSource& source, std::size_t keep, std::size_t chunkBytes);
-  // Fills `c` with the next chunk; false at the end of the file or on a read failure.
-  // Chunks are at least `keep` + 2 bytes.
-  bool next(Chunk& c);
-  const std::optional<Failure>& error() const { return error_; }
-
- private:
-  bool fill(std::vector<char>& buf, std::size_t& n);
-  ByteSource& source_;
-  std::size_t keep_, chunkBytes_;
-  std::vector<char> carry_;
-  long long read_ = 0;  // bytes read from the source so far
-  bool eof_ = false, first_ = true;
-  std::optional<Failure> error_;
-};
+void forEachLine(Chunk& c, F&& line) {
+  ChunkLines lines(*c.source, c.begin, c.end, c.keep, *c.block);
+  std::string_view l;
+  while (lines.next(l))
+    if (!line(l)) return;
+  if (lines.failure() && !c.failure) c.failure = lines.failure();
+  if (c.end == LLONG_MAX) c.inputBytes = lines.stoppedAt() - c.begin;
+}
 
 struct PipelineResult {
   long long lines = 0, kept = 0, bytes = 0;
   std::optional<Failure> failure;
 };
 
-// Runs every chunk of the sources through `process` on `threads` workers (0: on the
-// calling thread), and hands the chunks to `collect` in order on the calling thread.
+// Runs every chunk of the sources (files cut at multiples of `chunkBytes`) through
+// `process` on `threads` workers (0: on the calling thread), and hands the chunks to
+// `collect` in order on the calling thread. `process` reads its chunk with forEachLine.
 // `collect` returns a failure to stop; a chunk's own failure stops after it is collected.
 // `progress` gets the counts of lines and bytes read after each collected chunk.
 PipelineResult runPipeline(const std::vector<ByteSource*>& sources, std::size_t keep, std::size_t chunkBytes,
@@ -74,24 +99,9 @@ PipelineResult runPipeline(const std::vector<ByteSource*>& sources, std::size_t 
 int defaultWorkerCount();
 
 // Calls `line` for each line of a source, in order, on the calling thread, until it
-// returns false; lines longer than `keep` bytes give only their head. Returns the read
-// failure, if any.
-std::optional<Failure> forEachLineOf(ByteSource& source, std::size_t keep, std::size_t chunkBytes,
+// returns false; lines longer than the block give only their first `keep` bytes. Returns
+// the read failure, if any.
+std::optional<Failure> forEachLineOf(ByteSource& source, std::size_t keep, std::size_t blockBytes,
                                      const std::function<bool(std::string_view line)>& line);
-
-template <class F>
-void forEachLine(const Chunk& c, F&& line) {
-  const char* p = c.bytes.data();
-  const char* end = p + c.size;
-  if (c.afterCr && p < end && *p == '\n') ++p;
-  while (p < end) {
-    const char* cr = static_cast<const char*>(std::memchr(p, '\r', std::size_t(end - p)));
-    const char* stop = cr ? cr : end;
-    if (!line(std::string_view(p, std::size_t(stop - p)))) return;
-    if (!cr) return;
-    p = cr + 1;
-    if (p < end && *p == '\n') ++p;
-  }
-}
 
 }  // namespace h7

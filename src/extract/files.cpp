@@ -64,16 +64,16 @@ std::optional<Failure> InputFile::open(const QString& path) {
     close();
     return errnoFailure(e);
   }
-  size_ = S_ISREG(st.st_mode) ? st.st_size : 0;
+  size_ = S_ISREG(st.st_mode) ? st.st_size : -1;
 #ifdef POSIX_FADV_SEQUENTIAL
   ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
 #endif
   return std::nullopt;
 }
 
-std::ptrdiff_t InputFile::read(char* buffer, std::size_t size) {
+std::ptrdiff_t InputFile::readAt(long long offset, char* buffer, std::size_t size) {
   for (;;) {
-    ssize_t n = ::read(fd_, buffer, size);
+    ssize_t n = size_ >= 0 ? ::pread(fd_, buffer, size, off_t(offset)) : ::read(fd_, buffer, size);
     if (n >= 0) return n;
     if (errno == EINTR) continue;
     lastError_ = errno;

@@ -15,11 +15,13 @@ namespace h7 {
 // matches ignoring case (files copied from CD-ROM images are often lower-case).
 QString resolveCaseInsensitive(const QString& path);
 
-// A source of bytes read in blocks; read returns the count, 0 at the end, -1 on failure.
+// A source of bytes read in blocks at given offsets; readAt returns the count, 0 at the
+// end, -1 on failure. A source of unknown size (-1) is read once, in order, from 0 on.
 class ByteSource {
  public:
   virtual ~ByteSource() = default;
-  virtual std::ptrdiff_t read(char* buffer, std::size_t size) = 0;
+  virtual std::ptrdiff_t readAt(long long offset, char* buffer, std::size_t size) = 0;
+  virtual long long size() const { return -1; }
   virtual Failure readFailure() const { return msg::deviceError(); }
 };
 
@@ -32,15 +34,16 @@ class InputFile final : public ByteSource {
 
   // Opens a regular file for reading.
   std::optional<Failure> open(const QString& path);
-  std::ptrdiff_t read(char* buffer, std::size_t size) override;
+  // Reads at the offset in a regular file; anything else is read in order.
+  std::ptrdiff_t readAt(long long offset, char* buffer, std::size_t size) override;
   Failure readFailure() const override { return errnoFailure(lastError_); }
-  long long size() const { return size_; }
+  long long size() const override { return size_; }  // -1 for anything but a regular file
   void close();
 
  private:
   int fd_ = -1;
   int lastError_ = 0;
-  long long size_ = 0;
+  long long size_ = -1;
 };
 
 // The output of a run. A regular file (existing or new) is written to a temporary file

@@ -95,12 +95,19 @@ void countValuesWithoutNumber(Chunk& c, const RecordView& record, const RecordLa
 // The records of every census data file, through the worker threads, written in order.
 PipelineResult writeRecords(const RunInputs& in, RunFiles& files, const RecordLayout& layout, OutputSink& sink,
                             RunResult& r, const std::function<void(long long, long long)>& progress) {
+  // The long form writes several times the bytes it reads: smaller chunks keep its output in bounds.
+  const std::size_t chunkBytes = in.longForm ? std::max<std::size_t>(in.chunkBytes / 16, 1) : in.chunkBytes;
+  // Room for a chunk's lines made at once: a buffer grown step by step copies itself and
+  // touches twice the memory. Whole records of raw values are assumed; it is only a start.
+  const std::size_t roomPerChunk = std::size_t(double(chunkBytes) / double(layout.lastPosition) *
+                                               double(layout.positions.size() * (kFieldWidth + 1) + 40));
   auto process = [&](Chunk& c) {
+    c.out.room(roomPerChunk);
     RecordView record;
     forEachLine(c, [&](std::string_view line) {
       ++c.lines;
-      record.reset(line, layout.lastPosition);
-      if (in.municipalityFilter) {
+      if (in.municipalityFilter) {  // the code alone first: a record left out costs little
+        record.reset(line, kMunicipalityPos + kMunicipalityLen - 1);
         auto code = municipalityCode(record.chars(kMunicipalityPos, kMunicipalityLen));
         if (!code) {
           c.failure = msg::overflow();
@@ -108,6 +115,7 @@ PipelineResult writeRecords(const RunInputs& in, RunFiles& files, const RecordLa
         }
         if (!acceptsMunicipality(in.municipalities, *code)) return true;
       }
+      record.reset(line, layout.lastPosition);
       if (!appendRecordLine(c.out, record, layout)) {
         c.failure = msg::overflow();
         return false;
@@ -124,7 +132,7 @@ PipelineResult writeRecords(const RunInputs& in, RunFiles& files, const RecordLa
   std::vector<ByteSource*> sources;
   for (auto& file : files.data) sources.push_back(file.get());
   const int threads = in.threads < 0 ? defaultWorkerCount() : in.threads;
-  return runPipeline(sources, bytesToKeep(layout.lastPosition), in.chunkBytes, threads, process, collect, progress);
+  return runPipeline(sources, bytesToKeep(layout.lastPosition), chunkBytes, threads, process, collect, progress);
 }
 
 RunResult failed(RunResult r, const Failure& failure, RunEnd end = RunEnd::Failed) {
@@ -150,7 +158,7 @@ RunResult runExtraction(const RunInputs& in, const RunProgress& progress) {
   for (ItemSet& s : r.itemSets)
     if (s.interval == 0) s.interval = 1;
   RunProgressInfo info;
-  for (const auto& file : files.data) info.totalBytes += file->size();
+  for (const auto& file : files.data) info.totalBytes += std::max(0LL, file->size());
   if (progress) progress(info);
 
   NameTable names;

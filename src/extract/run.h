@@ -30,7 +30,7 @@ struct RunInputs {
   bool longForm = false;  // a line per area and output item: codes, item number, item name, value
   int outputDescriptor = -1;  // 0 or more: the output goes to this open descriptor, not to outputFile
   int threads = -1;      // worker threads for the records: -1 one per core, 0 none
-  std::size_t chunkBytes = std::size_t(1) << 20;  // records are handed out in pieces of this size
+  std::size_t chunkBytes = std::size_t(2) << 20;  // files are cut into pieces of this size for the workers
 };
 
 enum class RunEnd { Completed, NoItems, Failed };

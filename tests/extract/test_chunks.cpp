@@ -77,19 +77,19 @@ TEST(Lines, ChunkedAsOnePass) {
   }
 }
 
-// A file without any CR (the wrong file, say) goes through chunks of bounded size, its
+// A file without any CR (the wrong file, say) is read through a block of bounded size, its
 // line cut to its head: memory stays flat whatever its size. A read failure is reported.
 TEST(Lines, LongFilesWithoutEndAndReadFailures) {
-  h7test::MemorySource endless(std::string(8 << 20, 'x'), 1 << 20);
-  h7::ChunkSplitter splitter(endless, 100, 1 << 16);
-  h7::Chunk c;
-  ASSERT_TRUE(splitter.next(c));
-  EXPECT_EQ(std::string_view(c.bytes.data(), c.size), std::string(100, 'x'));
-  EXPECT_EQ(c.inputBytes, 8 << 20);
-  EXPECT_LE(c.bytes.capacity(), std::size_t(1) << 16);
-  EXPECT_FALSE(splitter.next(c));
+  for (int threads : {0, 2}) {
+    h7test::MemorySource endless(std::string(8 << 20, 'x') + "\ry", 1 << 20);
+    Lines lines;
+    const h7::PipelineResult r = pipeline({&endless}, 100, 1 << 16, threads, lines);
+    EXPECT_EQ(lines, (Lines{std::string(100, 'x'), "y"}));
+    EXPECT_EQ(r.bytes, (8 << 20) + 2);
+    EXPECT_LE(endless.largestRead, std::size_t(1) << 16);
+  }
   class Failing final : public h7::ByteSource {
-    std::ptrdiff_t read(char*, std::size_t) override { return -1; }
+    std::ptrdiff_t readAt(long long, char*, std::size_t) override { return -1; }
   } failing;
   Lines lines;
   EXPECT_EQ(pipeline({&failing}, 10, 100, 0, lines).failure, h7::msg::deviceError());

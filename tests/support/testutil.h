@@ -33,16 +33,19 @@ class ScratchDir {
 class MemorySource final : public h7::ByteSource {
  public:
   explicit MemorySource(std::string bytes, std::size_t step) : bytes_(std::move(bytes)), step_(step) {}
-  std::ptrdiff_t read(char* buffer, std::size_t size) override {
-    std::size_t n = std::min({size, step_, bytes_.size() - at_});
-    if (n) std::memcpy(buffer, bytes_.data() + at_, n);
-    at_ += n;
+  std::ptrdiff_t readAt(long long offset, char* buffer, std::size_t size) override {
+    const std::size_t at = std::min(std::size_t(offset), bytes_.size());
+    std::size_t n = std::min({size, step_, bytes_.size() - at});
+    if (n) std::memcpy(buffer, bytes_.data() + at, n);
+    largestRead = std::max(largestRead, size);
     return std::ptrdiff_t(n);
   }
+  long long size() const override { return (long long)bytes_.size(); }
+  std::size_t largestRead = 0;  // the most bytes asked for at once
 
  private:
   std::string bytes_;
-  std::size_t step_, at_ = 0;
+  std::size_t step_;
 };
 
 // Shift-JIS bytes of a UTF-8 text literal.
