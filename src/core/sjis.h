@@ -19,16 +19,6 @@ inline std::size_t charLength(const unsigned char* p, const unsigned char* end) 
   return (isLeadByte(p[0]) && p + 1 < end && isTrailByte(p[1])) ? 2 : 1;
 }
 
-// True when no byte of s is a lead byte, so that character positions are byte offsets.
-inline bool isSingleByte(std::string_view s) {
-  unsigned acc = 0;
-  for (unsigned char b : s) acc |= b & 0x80u;  // cheap common case: pure ASCII
-  if (acc == 0) return true;
-  for (unsigned char b : s)
-    if (isLeadByte(b)) return false;
-  return true;
-}
-
 QString decode(std::string_view bytes);
 QByteArray encode(const QString& text);
 

@@ -5,73 +5,98 @@
 #include <cstdint>
 #include <cmath>
 #include <cstring>
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
 
 #include "core/numeric.h"
 #include "core/sjis.h"
+
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
 
 namespace h7 {
 
 namespace {
 
-// One pass over the bytes that are read: is any byte >= 0x80, is any a comma, a
-// quotation mark or a line feed. 16 bytes at a time where SSE2 is there.
-void classify(std::string_view head, bool& anyHigh, bool& anyCsvSpecial) {
-  const char* p = head.data();
-  const char* end = p + head.size();
-  unsigned high = 0, special = 0;
-#ifdef __SSE2__
-  __m128i accHigh = _mm_setzero_si128(), accSpecial = _mm_setzero_si128();
-  const __m128i comma = _mm_set1_epi8(','), quote = _mm_set1_epi8('"'), lf = _mm_set1_epi8('\n');
-  for (; end - p >= 16; p += 16) {
-    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    accHigh = _mm_or_si128(accHigh, v);
-    accSpecial = _mm_or_si128(accSpecial, _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, comma), _mm_cmpeq_epi8(v, quote)),
-                                                       _mm_cmpeq_epi8(v, lf)));
+// Byte scans over whole lines, 64 bytes at a time; the AVX-512 or AVX2 build is picked
+// at load time where the processor has it.
+typedef unsigned char Bytes64 __attribute__((vector_size(64)));
+
+[[gnu::always_inline]] inline void load64(Bytes64& v, const char* p) { std::memcpy(&v, p, sizeof v); }
+
+[[gnu::always_inline]] inline bool anyNonZero(const Bytes64& v) {
+  std::uint64_t w[8];
+  std::memcpy(w, &v, sizeof w);
+  return (w[0] | w[1] | w[2] | w[3] | w[4] | w[5] | w[6] | w[7]) != 0;
+}
+
+// Any byte of 0x80 or above.
+[[gnu::target_clones("arch=x86-64-v4", "avx2", "default")]] bool anyHighByte(const char* p, std::size_t n) {
+  Bytes64 acc{};
+  std::size_t i = 0;
+  for (Bytes64 v; i + 64 <= n; i += 64) {
+    load64(v, p + i);
+    acc |= v;
   }
-  high = unsigned(_mm_movemask_epi8(accHigh));
-  special = unsigned(_mm_movemask_epi8(accSpecial));
-#endif
-  for (; p < end; ++p) {
-    unsigned char b = static_cast<unsigned char>(*p);
-    high |= b & 0x80u;
-    special |= (b == ',' || b == '"' || b == '\n');
+  unsigned char rest = 0;
+  for (; i < n; ++i) rest |= static_cast<unsigned char>(p[i]);
+  acc &= 0x80;
+  return anyNonZero(acc) || (rest & 0x80);
+}
+
+// Written fields that need no quoting: exactly `commas` commas (the separators), no
+// quotation mark and no line feed.
+[[gnu::target_clones("arch=x86-64-v4", "avx2", "default")]] bool plainCsv(const char* p, std::size_t n, std::size_t commas) {
+  Bytes64 bad{};
+  std::size_t found = 0, i = 0;
+  while (i + 64 <= n) {
+    Bytes64 count{};  // per lane, up to 255 blocks
+    for (std::size_t blocks = 0; blocks < 255 && i + 64 <= n; ++blocks, i += 64) {
+      Bytes64 v;
+      load64(v, p + i);
+      count -= (Bytes64)(v == ',');
+      bad |= (Bytes64)(v == '"') | (Bytes64)(v == '\n');
+    }
+    for (int k = 0; k < 64; ++k) found += count[k];
   }
-  anyHigh = high != 0;
-  anyCsvSpecial = special != 0;
+  for (; i < n; ++i) {
+    found += p[i] == ',';
+    if (p[i] == '"' || p[i] == '\n') return false;
+  }
+  return found == commas && !anyNonZero(bad);
 }
 
 }  // namespace
 
 void RecordView::reset(std::string_view line, std::size_t lastPosition) {
   line_ = line;
-  std::string_view head = line.substr(0, std::min(line.size(), lastPosition));
-  bool anyHigh = false, anySpecial = false;
-  classify(head, anyHigh, anySpecial);
-  csvPlain_ = !anySpecial;
-  singleByte_ = !anyHigh || sjis::isSingleByte(head);
-  if (singleByte_) return;
-  csvPlain_ = false;  // a trail byte may look like anything but those three; keep it simple
-  offsets_.clear();
+  shift_ = plainChars_ = 0;
+  if (!anyHighByte(line.data(), std::min(line.size(), lastPosition))) return;
+  // The last byte that may start a double-byte character among those that can be read.
   auto p = reinterpret_cast<const unsigned char*>(line.data());
-  auto end = p + line.size();
+  const auto end = p + line.size();
+  const unsigned char* lastLead = p + std::min(line.size(), 2 * lastPosition);
+  while (lastLead > p && !sjis::isLeadByte(*--lastLead)) {
+  }
+  if (!sjis::isLeadByte(*lastLead)) return;
+  offsets_.clear();
   const unsigned char* at = p;
-  while (at < end && offsets_.size() < lastPosition) {
+  while (at <= lastLead && offsets_.size() < lastPosition) {
     offsets_.push_back(std::size_t(at - p));
     at += sjis::charLength(at, end);
   }
-  chars_ = offsets_.size();
+  plainChars_ = offsets_.size();
   offsets_.push_back(std::size_t(at - p));
+  shift_ = std::size_t(at - p) - plainChars_;
 }
 
 std::string_view RecordView::chars(std::size_t position, std::size_t count) const {
-  std::size_t first = position - 1;
-  if (singleByte_) return first < line_.size() ? line_.substr(first, count) : std::string_view();
-  if (first >= chars_) return {};
-  std::size_t last = std::min(first + count, chars_);
-  return line_.substr(offsets_[first], offsets_[last] - offsets_[first]);
+  const std::size_t first = position - 1, last = first + count;
+  if (first >= plainChars_) {
+    const std::size_t at = first + shift_;
+    return at < line_.size() ? line_.substr(at, count) : std::string_view();
+  }
+  const std::size_t to = last <= plainChars_ ? offsets_[last] : std::min(line_.size(), last + shift_);
+  return line_.substr(offsets_[first], to - offsets_[first]);
 }
 
 void appendQuoted(ByteBuffer& out, std::string_view text) {
@@ -148,31 +173,34 @@ namespace {
 }
 
 // The most common field: blanks, then a whole number without leading zeros (or a lone
-// 0). The blanks are counted eight at a time; the digits are moved as one 128-bit value
-// into the room behind `out` (which has space for a whole field).
+// 0; not -0). The field is taken as one 128-bit value: blanks counted and digits checked without
+// a loop, the digits moved at once into the room behind `out` (space for a whole field).
 [[gnu::always_inline]] inline char* writeRightAlignedInteger(char* out, const char* f) {
+  using U = unsigned __int128;  // the ten bytes of the field, first byte lowest
+  constexpr auto each = [](std::uint64_t byte) { return U(byte * 0x0101010101010101ULL) | U(byte * 0x0101) << 64; };
   std::uint64_t head;
   std::uint16_t tail;
   std::memcpy(&head, f, 8);
   std::memcpy(&tail, f + 8, 2);
-  const std::uint64_t notBlank = head ^ 0x2020202020202020ULL;
-  std::size_t i = notBlank ? std::size_t(std::countr_zero(notBlank) >> 3) : (f[8] != ' ' ? 8 : f[9] != ' ' ? 9 : 10);
-  if (i == kFieldWidth) {  // all blank
+  const U v = U(tail) << 64 | head;
+  const U notBlank = v ^ each(' ');
+  if (notBlank == 0) {  // all blank
     *out = '0';
     return out + 1;
   }
-  const std::size_t first = i + (f[i] == '-');
-  if (first == kFieldWidth) return nullptr;
-  if (f[first] == '0') {  // only a lone 0 (or -0) is written as it stands
-    if (first != kFieldWidth - 1) return nullptr;
-    *out = '0';
-    return out + 1;
-  }
-  for (std::size_t k = first; k < kFieldWidth; ++k)
-    if (f[k] < '0' || f[k] > '9') return nullptr;
-  unsigned __int128 v = (static_cast<unsigned __int128>(tail) << 64) | head;
-  v >>= 8 * i;
-  std::memcpy(out, &v, 16);
+  // Leading blanks, without a branch: countr_zero of 0 is 64.
+  const std::uint64_t low = std::uint64_t(notBlank), high = std::uint64_t(notBlank >> 64);
+  const int blankBits = std::countr_zero(low) + (std::countr_zero(high) & -int(low == 0));
+  const std::size_t i = std::size_t(blankBits) >> 3;
+  const bool negative = f[i] == '-';
+  const std::size_t first = i + negative;
+  // Bytes from `first` on that are not digits: above '9', below '0', or 0x80 and above.
+  const U notDigit = ((v + each(0x46)) | ~((v | each(0x80)) - each(0x30)) | v) & each(0x80) & (~U(0) << (8 * first));
+  // Taken elsewhere: a sign without digits, leading zeros, -0.
+  const bool zero = f[first < kFieldWidth ? first : 0] == '0';
+  if ((notDigit != 0) | (first == kFieldWidth) | (zero & ((first != kFieldWidth - 1) | negative))) return nullptr;
+  const U digits = v >> (8 * i);
+  std::memcpy(out, &digits, 16);
   return out + (kFieldWidth - i);
 }
 
@@ -192,28 +220,182 @@ namespace {
   return writeOtherNumber(out, field);
 }
 
-// Codes and values of a record whose positions are byte offsets, written through a
-// pointer into room made beforehand: the common case, kept free of per-byte work.
-bool appendFields(ByteBuffer& out, const RecordView& record, const RecordLayout& layout) {
-  const std::string_view line = record.line();
+enum class FieldsWritten { Yes, Overflow, NeedQuoting };
+
+// Runs of fields five at a time: the 50 bytes of five fields spread into five slots of
+// 11 bytes, a comma in front of each field (AVX-512 VBMI, VBMI2, BW).
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#define H7_WIDE_FIELDS 1
+#define H7_WIDE [[gnu::target("avx512f,avx512bw,avx512vbmi,avx512vbmi2")]]
+
+constexpr std::uint64_t eachSlot(std::uint64_t bits) {
+  std::uint64_t m = 0;
+  for (int j = 0; j < 5; ++j) m |= bits << (11 * j);
+  return m;
+}
+constexpr std::uint64_t kCommaBits = eachSlot(1), kFieldBits = eachSlot(0x7FE), kFirstBits = eachSlot(2),
+                        kLastBits = eachSlot(0x400);
+
+// Byte t of the slots takes byte 10j + (t - 11j - 1) of the five fields (slot j = t / 11).
+struct SpreadIndex {
+  alignas(64) unsigned char index[64] = {};
+  constexpr SpreadIndex() {
+    for (int t = 0; t < 55; ++t)
+      if (t % 11) index[t] = static_cast<unsigned char>(10 * (t / 11) + t % 11 - 1);
+  }
+};
+constexpr SpreadIndex kSpread;
+
+// `fields` (1..5) fields from `in` in their slots, commas in front; the bytes read, through `read`.
+H7_WIDE __m512i fieldSlots(const char* in, std::size_t fields, __m512i& read) {
+  read = _mm512_maskz_loadu_epi8(~0ULL >> (64 - 10 * fields), in);
+  const __m512i spread = _mm512_maskz_permutexvar_epi8(~0ULL, _mm512_load_si512(kSpread.index), read);
+  return _mm512_mask_blend_epi8(kCommaBits, spread, _mm512_set1_epi8(','));
+}
+
+// Raw values as they stand; false when one holds a comma, a quotation mark or a line feed.
+H7_WIDE bool copyRunWide(char*& out, const char* in, std::size_t count) {
+  for (std::size_t done = 0; done < count; done += 5) {
+    const std::size_t n = std::min<std::size_t>(5, count - done);
+    __m512i read;
+    const __m512i x = fieldSlots(in + 10 * done, n, read);
+    if (_mm512_cmpeq_epi8_mask(read, _mm512_set1_epi8(',')) | _mm512_cmpeq_epi8_mask(read, _mm512_set1_epi8('"')) |
+        _mm512_cmpeq_epi8_mask(read, _mm512_set1_epi8('\n')))
+      return false;
+    _mm512_storeu_si512(out, x);
+    out += 11 * n;
+  }
+  return true;
+}
+
+char* writeNumerifiedField(char* out, const char* field);
+
+// Numerified values of `n` (1..5) fields: those that are right-aligned numbers already in
+// canonical form ([-]digits[.digits] without leading or trailing zeros) with their leading
+// blanks squeezed out, the others by the general rule. nullptr when a value overflows.
+H7_WIDE [[gnu::noinline]] char* numerifyGroup(char* out, const char* in, std::size_t n) {
+  constexpr std::uint64_t kEndBits = kCommaBits << 11;  // just behind each slot
+  {
+    const std::uint64_t active = (1ULL << (11 * n)) - 1;
+    __m512i read;
+    const __m512i x = fieldSlots(in, n, read);
+    const std::uint64_t blank = _mm512_cmpeq_epi8_mask(x, _mm512_set1_epi8(' ')) & kFieldBits;
+    const std::uint64_t digit = _mm512_cmple_epu8_mask(_mm512_sub_epi8(x, _mm512_set1_epi8('0')), _mm512_set1_epi8(9));
+    const std::uint64_t minus = _mm512_cmpeq_epi8_mask(x, _mm512_set1_epi8('-'));
+    const std::uint64_t zero = _mm512_cmpeq_epi8_mask(x, _mm512_set1_epi8('0'));
+    const std::uint64_t point = _mm512_cmpeq_epi8_mask(x, _mm512_set1_epi8('.'));
+    // Per slot, by carries and borrows that stay inside it: its leading blanks, its first
+    // kept byte, the lowest byte that is neither digit nor sign, the bytes from it on.
+    const std::uint64_t leading = ((blank + kFirstBits) ^ blank) & blank;
+    const std::uint64_t kept = kFieldBits & active & ~leading;
+    const std::uint64_t first = kept & ~(kept << 1);
+    const std::uint64_t sign = first & minus;
+    const std::uint64_t firstDigit = (first & ~minus) | (sign << 1);
+    const std::uint64_t other = kept & ~digit & ~sign;
+    const std::uint64_t withEnd = other | (kEndBits & active << 1);
+    const std::uint64_t lowestOther = withEnd & ~(withEnd - kFirstBits) & kFieldBits;
+    const std::uint64_t fromPoint = ((kEndBits & active << 1) - (other & point)) & kFieldBits;
+    // Slots taken by the general rule: all blank, a second byte that is neither digit nor
+    // sign or one that is no point, a sign alone, a point first or last, a leading zero, a
+    // trailing zero behind a point, -0.
+    const std::uint64_t general = ((leading & kLastBits) | (other & ~lowestOther) | (other & ~point) |
+                                   (sign & kLastBits) | (other & (firstDigit | kLastBits)) |
+                                   (firstDigit & zero & ~kLastBits) | (fromPoint & zero & kLastBits) | (sign << 1 & zero)) &
+                                  kFieldBits & active;
+    // The slots go out in order: runs of ready ones at once, the others one by one.
+    const std::uint64_t ready = kept | (kCommaBits & active);
+    std::uint64_t from = 0;  // the first bit not written yet
+    for (std::uint64_t rest = general; rest != 0;) {
+      const int slot = std::countr_zero(rest) / 11;
+      const std::uint64_t end = 11 * std::uint64_t(slot);
+      const std::uint64_t keep = ready & ((1ULL << end) - 1) & ~((1ULL << from) - 1);
+      _mm512_storeu_si512(out, _mm512_maskz_compress_epi8(keep, x));
+      out += std::popcount(keep);
+      *out++ = ',';
+      if (!(out = writeNumerifiedField(out, in + 10 * std::size_t(slot)))) return nullptr;
+      from = end + 11;
+      rest &= ~0ULL << from;
+    }
+    const std::uint64_t keep = ready & ~((1ULL << from) - 1);
+    _mm512_storeu_si512(out, _mm512_maskz_compress_epi8(keep, x));
+    out += std::popcount(keep);
+  }
+  return out;
+}
+
+// Numerified values of a run of fields, five at a time. The common group, five whole
+// numbers, is told apart with few instructions; any other goes through numerifyGroup.
+H7_WIDE char* numerifyRunWide(char* out, const char* in, std::size_t count) {
+  std::size_t done = 0;
+  for (; done + 5 <= count; done += 5) {
+    __m512i read;
+    const __m512i x = fieldSlots(in + 10 * done, 5, read);
+    const std::uint64_t blank = _mm512_cmpeq_epi8_mask(x, _mm512_set1_epi8(' ')) & kFieldBits;
+    const std::uint64_t notDigit = _mm512_cmpgt_epu8_mask(_mm512_sub_epi8(x, _mm512_set1_epi8('0')), _mm512_set1_epi8(9));
+    const std::uint64_t zero = _mm512_cmpeq_epi8_mask(x, _mm512_set1_epi8('0'));
+    const std::uint64_t leading = ((blank + kFirstBits) ^ blank) & blank;
+    const std::uint64_t kept = kFieldBits & ~leading;
+    const std::uint64_t first = kept & ~(kept << 1);
+    if ((kept & notDigit) | (leading & kLastBits) | (first & zero & ~kLastBits)) {
+      if (!(out = numerifyGroup(out, in + 10 * done, 5))) return nullptr;
+      continue;
+    }
+    const std::uint64_t keep = kept | kCommaBits;
+    _mm512_storeu_si512(out, _mm512_maskz_compress_epi8(keep, x));
+    out += std::popcount(keep);
+  }
+  return done < count ? numerifyGroup(out, in + 10 * done, count - done) : out;
+}
+
+const bool kWideFieldsAvailable = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+                                  __builtin_cpu_supports("avx512vbmi") && __builtin_cpu_supports("avx512vbmi2");
+#else
+const bool kWideFieldsAvailable = false;
+#endif
+bool wideFields = kWideFieldsAvailable;
+
+// A whole field numerified; nullptr when it does not fit a double.
+char* writeNumerifiedField(char* out, const char* field) {
+  if (char* end = writeRightAlignedInteger(out, field)) return end;
+  return writeOtherNumber(out, std::string_view(field, kFieldWidth));
+}
+
+// Values of a record whose fields lie where positions are byte offsets, written through a pointer into
+// room made beforehand: the common case, kept free of per-byte work. Raw values are
+// checked afterwards, all at once; when one needs quoting nothing is kept.
+FieldsWritten appendFields(ByteBuffer& out, const RecordView& record, const RecordLayout& layout) {
+  const std::string_view line = record.plainPart();
   const std::size_t perField = layout.numerify ? kCanonicalMax + 1 : kFieldWidth + 1;  // >= 16 + 1
-  char* p = out.room(layout.positions.size() * perField + 2);
+  char* const start = out.room(layout.positions.size() * perField + 64);  // a 64-byte store may reach past the last
+  char* p = start;
   const char* base = line.data();
+  bool checked = true;  // raw values were checked for characters that need quoting
   if (line.size() >= layout.lastPosition) {  // a whole record: every field is there
-    if (layout.numerify) {
-      for (std::size_t offset : layout.offsets) {
-        *p++ = ',';
-        if (char* end = writeRightAlignedInteger(p, base + offset)) p = end;
-        else if (!(p = writeOtherNumber(p, std::string_view(base + offset, kFieldWidth)))) return false;
+    for (const FieldRun& run : layout.runs) {
+      const char* in = base + run.offset;
+#ifdef H7_WIDE_FIELDS
+      if (wideFields && run.count >= 5) {
+        if (layout.numerify) {
+          if (!(p = numerifyRunWide(p, in, run.count))) return FieldsWritten::Overflow;
+        } else if (!copyRunWide(p, in, run.count)) {
+          return FieldsWritten::NeedQuoting;
+        }
+        continue;
       }
-    } else {
-      for (std::size_t offset : layout.offsets) {
+#endif
+      for (std::size_t k = 0; k < run.count; ++k, in += kFieldWidth) {
         *p++ = ',';
-        std::memcpy(p, base + offset, kFieldWidth);
-        p += kFieldWidth;
+        if (!layout.numerify) {
+          std::memcpy(p, in, kFieldWidth);
+          p += kFieldWidth;
+          checked = false;
+        } else if (!(p = writeNumerifiedField(p, in))) {
+          return FieldsWritten::Overflow;
+        }
       }
     }
   } else {
+    checked = false;
     for (std::size_t offset : layout.offsets) {
       *p++ = ',';
       std::string_view field;
@@ -223,17 +405,22 @@ bool appendFields(ByteBuffer& out, const RecordView& record, const RecordLayout&
         if (!field.empty()) std::memcpy(p, field.data(), field.size());  // a missing field has no pointer
         p += field.size();
       } else if (!(p = writeNumerified(p, field))) {
-        return false;
+        return FieldsWritten::Overflow;
       }
     }
   }
+  if (!layout.numerify && !checked && !plainCsv(start, std::size_t(p - start), layout.offsets.size()))
+    return FieldsWritten::NeedQuoting;
   *p++ = '\r';
   *p++ = '\n';
   out.commit(p);
-  return true;
+  return FieldsWritten::Yes;
 }
 
 }  // namespace
+
+bool wideFieldsAvailable() { return kWideFieldsAvailable; }
+void useWideFields(bool on) { wideFields = on && kWideFieldsAvailable; }
 
 bool appendNumerified(ByteBuffer& out, std::string_view field) {
   char buf[kCanonicalMax];
@@ -246,9 +433,15 @@ bool appendNumerified(ByteBuffer& out, std::string_view field) {
 RecordLayout makeLayout(std::vector<int> positions, bool numerify) {
   RecordLayout layout;
   layout.numerify = numerify;
+  layout.firstPosition = positions.empty() ? 0 : fieldPosition(*std::min_element(positions.begin(), positions.end()));
   for (int p : positions) {
     layout.lastPosition = std::max(layout.lastPosition, fieldPosition(p) + kFieldWidth - 1);
-    layout.offsets.push_back(fieldPosition(p) - 1);
+    const std::size_t offset = fieldPosition(p) - 1;
+    layout.offsets.push_back(offset);
+    if (!layout.runs.empty() && layout.runs.back().offset + kFieldWidth * layout.runs.back().count == offset)
+      ++layout.runs.back().count;
+    else
+      layout.runs.push_back({offset, 1});
   }
   layout.positions = std::move(positions);
   return layout;
@@ -288,7 +481,10 @@ bool appendRecordLine(ByteBuffer& out, const RecordView& record, const RecordLay
     return true;
   }
   appendCodes(out, record, layout.key);
-  if (record.singleByte() && (layout.numerify || record.csvPlain())) return appendFields(out, record, layout);
+  if (record.plainFrom() <= layout.firstPosition) {
+    const FieldsWritten written = appendFields(out, record, layout);
+    if (written != FieldsWritten::NeedQuoting) return written == FieldsWritten::Yes;
+  }
   for (int p : layout.positions)
     if (!appendValue(out, record.chars(fieldPosition(p), kFieldWidth), layout.numerify)) return false;
   out.append("\r\n", 2);

@@ -19,8 +19,9 @@ constexpr std::size_t kFieldWidth = 10;
 constexpr std::size_t fieldPosition(int itemPosition) { return 41 + kFieldWidth * std::size_t(itemPosition); }  // itemPosition >= 0
 
 // The characters of one record line, addressed by 1-based character position. A
-// double-byte Shift-JIS character is one position; a line without lead bytes in the
-// part that is read takes the fast path where positions are byte offsets.
+// double-byte Shift-JIS character is one position. Behind the last double-byte character
+// positions are byte offsets, shifted by the bytes those characters add: most lines have
+// none, or only an area name in front of the item fields.
 class RecordView {
  public:
   // `lastPosition`: the last character position that will be asked for.
@@ -28,18 +29,15 @@ class RecordView {
   // `count` characters from `position`; fewer (or none) where the line ends first.
   std::string_view chars(std::size_t position, std::size_t count) const;
 
-  // Positions are byte offsets (no lead byte in the part that is read).
-  bool singleByte() const { return singleByte_; }
-  // The part that is read holds no comma, quotation mark or line feed: raw values go out as they are.
-  bool csvPlain() const { return csvPlain_; }
-  std::string_view line() const { return line_; }
+  // From this position on, position p is byte p - 1 of plainPart().
+  std::size_t plainFrom() const { return plainChars_ + 1; }
+  std::string_view plainPart() const { return line_.substr(shift_); }
 
  private:
   std::string_view line_;
-  bool singleByte_ = true;
-  bool csvPlain_ = true;
-  std::size_t chars_ = 0;              // characters indexed (slow path)
-  std::vector<std::size_t> offsets_;   // byte offset of each character, plus the end
+  std::size_t shift_ = 0;              // bytes the double-byte characters add
+  std::size_t plainChars_ = 0;         // characters up to the last double-byte one
+  std::vector<std::size_t> offsets_;   // byte offset of each of those characters, plus the end
 };
 
 // Bytes a line may need to be kept to hold `lastPosition` characters.
@@ -52,9 +50,16 @@ void appendRawValue(ByteBuffer& out, std::string_view field);
 // The numeric value of a field in canonical form; false when it does not fit a double.
 bool appendNumerified(ByteBuffer& out, std::string_view field);
 
+// Output fields that sit side by side in the record: `count` fields from byte `offset`.
+struct FieldRun {
+  std::size_t offset = 0, count = 0;
+};
+
 struct RecordLayout {
   std::vector<int> positions;  // item positions of the output, in order (0..1400)
   std::vector<std::size_t> offsets;  // byte offset of each field where positions are bytes
+  std::vector<FieldRun> runs;        // the same fields, neighbours in the output and the record joined
+  std::size_t firstPosition = 0;     // the first character position of the fields
   bool numerify = false;
   bool key = false;  // a first column: the area's whole code, positions 16-26
   // The long form: a line per output item, with these (",NUMBER,\"NAME\"") before its value.
@@ -66,5 +71,10 @@ RecordLayout makeLayout(std::vector<int> positions, bool numerify);
 // The output line of one record (the lines, in the long form), with CR LF; false when a
 // numerified value overflows.
 bool appendRecordLine(ByteBuffer& out, const RecordView& record, const RecordLayout& layout);
+
+// Whether runs of fields are written five at a time with 512-bit vector instructions; on
+// where the processor has them. Tests turn it off to check the one-field-at-a-time path.
+bool wideFieldsAvailable();
+void useWideFields(bool on);
 
 }  // namespace h7

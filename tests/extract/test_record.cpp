@@ -29,32 +29,44 @@ TEST(Record, NumerifiedValues) {
 }
 
 // Random lines give the plain rule's line, fast paths and all: right-aligned numbers,
-// decimals, double-byte characters and lone lead bytes, commas, quotation marks, line
-// feeds, lines cut short; from a fixed seed.
+// decimals, double-byte characters (in front of the fields or among them) and lone lead
+// bytes, commas, quotation marks, line feeds, lines cut short; runs of neighbouring items
+// as well as scattered ones; fields five at a time where the processor can and one at a
+// time; from a fixed seed.
 TEST(Record, RandomLinesAsThePlainRule) {
   const std::string kinds[] = {" 0123456789.-+EDe&H000009", "0123456789 \x82\x93\x8A\xA5", ",\"\n Xx", "\x81\x40\xE0\xFC\x7F\0"};
   std::mt19937 rng(42);
-  auto field = [&]() -> std::string {  // ten bytes, most of them near what census files hold
-    const int kind = int(rng() % 6);
-    if (kind >= 4) {  // a right-aligned whole number or decimal
-      const long x = long(rng() % 2000000) - 1000000;
-      const std::string v = kind == 4 ? std::to_string(x) : std::to_string(x / 100) + '.' + std::to_string(std::labs(x % 100) + 100).substr(1);
+  auto field = [&](bool numbers) -> std::string {  // ten bytes, most of them near what census files hold
+    if (numbers && rng() % 12 == 0) return std::string(10, ' ');
+    const int kind = numbers ? 5 + 2 * int(rng() % 2) : int(rng() % 8);
+    if (kind >= 4) {  // a right-aligned whole number or decimal, often a small one, now and then one byte off
+      const long x = kind == 7 ? long(rng() % 3) - 1 : long(rng() % 2000000) - 1000000;
+      std::string v = kind % 2 ? std::to_string(x) : std::to_string(x / 100) + '.' + std::to_string(std::labs(x % 100) + 100).substr(1);
+      if (rng() % 8 == 0) v = "0" + v;
+      if (rng() % 8 == 0) v[rng() % v.size()] = ".-0 "[rng() % 4];
       return std::string(10 - v.size(), ' ') + v;
     }
     std::string f;
     for (int k = 0; k < 10; ++k) f += rng() % 3 ? kinds[kind][rng() % kinds[kind].size()] : ' ';
     return f;
   };
+  const std::string name = sjis("本町１丁目");
   for (int i = 0; i < 50000; ++i) {
-    std::string line;
-    for (std::size_t n = rng() % 150; line.size() < n;) line += field();
-    line.resize(std::min(line.size(), std::size_t(rng() % 150)));
-    std::vector<int> positions(rng() % 6);
-    for (int& p : positions) p = int(rng() % 12);
-    for (bool numerify : {false, true})
-      ASSERT_EQ(h7test::recordLine(line, positions, numerify), h7test::plainRecordLine(line, positions, numerify))
-          << testing::PrintToString(line);
+    std::string line = i % 4 ? "" : name;  // an area name in front shifts the fields
+    const bool numbers = i % 3 == 0;        // whole numbers only, the most common line
+    for (std::size_t n = rng() % 220; line.size() < n;) line += rng() % 16 ? field(numbers) : std::string(1, char(rng() % 3 ? ' ' : '\x88'));
+    if (rng() % 3 == 0) line.resize(std::min(line.size(), std::size_t(rng() % 220)));
+    std::vector<int> positions(rng() % 8);
+    const int from = int(rng() % 4), step = rng() % 2 ? 1 : 1 + int(rng() % 3);
+    for (std::size_t k = 0; k < positions.size(); ++k) positions[k] = rng() % 3 ? from + int(k) * step : int(rng() % 16);
+    for (bool wide : {false, true}) {
+      h7::useWideFields(wide);
+      for (bool numerify : {false, true})
+        ASSERT_EQ(h7test::recordLine(line, positions, numerify), h7test::plainRecordLine(line, positions, numerify))
+            << testing::PrintToString(line) << " wide " << wide;
+    }
   }
+  h7::useWideFields(true);
 }
 
 }  // namespace
