@@ -383,15 +383,17 @@ FieldsWritten appendFields(ByteBuffer& out, const RecordView& record, const Reco
         continue;
       }
 #endif
-      for (std::size_t k = 0; k < run.count; ++k, in += kFieldWidth) {
-        *p++ = ',';
-        if (!layout.numerify) {
-          std::memcpy(p, in, kFieldWidth);
-          p += kFieldWidth;
-          checked = false;
-        } else if (!(p = writeNumerifiedField(p, in))) {
-          return FieldsWritten::Overflow;
+      if (layout.numerify) {
+        for (std::size_t k = 0; k < run.count; ++k, in += kFieldWidth) {
+          *p++ = ',';
+          if (!(p = writeNumerifiedField(p, in))) return FieldsWritten::Overflow;
         }
+      } else {
+        for (const char* end = in + kFieldWidth * run.count; in < end; in += kFieldWidth, p += kFieldWidth + 1) {
+          p[0] = ',';
+          std::memcpy(p + 1, in, kFieldWidth);
+        }
+        checked = false;
       }
     }
   } else {
