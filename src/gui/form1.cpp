@@ -259,8 +259,9 @@ void Form1::runExtraction() {
   in.municipalityFilter = params_.municipalityFilterOn();
   in.municipalities = params_.municipalityRanges();
 
-  // The bar follows the count of lines read; the window repaints every 50 ms, while
-  // user input waits until the run ends.
+  // The bar follows the count of lines read; the window repaints every 50 ms from the
+  // start (a run shorter than that shows only its end), while user input waits until the
+  // run ends.
   QElapsedTimer clock;
   clock.start();
   qint64 lastRepaint = 0;
@@ -269,9 +270,8 @@ void Form1::runExtraction() {
     if (lines == 0) {
       ProgressBar1->setValue(0);
       ProgressBar1->show();
-    } else if (clock.elapsed() - lastRepaint < kRepaintMilliseconds) {
-      return;
     }
+    if (clock.elapsed() - lastRepaint < kRepaintMilliseconds) return;
     ProgressBar1->setValue(int(std::min<long long>(lines, kProgressMaximum)));
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     lastRepaint = clock.elapsed();

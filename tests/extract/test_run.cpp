@@ -8,6 +8,7 @@
 #include <csignal>
 #include <functional>
 #include <random>
+#include <thread>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -74,6 +75,16 @@ TEST_F(Run, WritesHeaderAndRecordsByteForByte) {
   EXPECT_EQ(body(), "\"13\",\"101\",\"000100\",1234,12.5,0\r\n\"13\",\"102\",\"000100\",-7,0,.5\r\n");
   EXPECT_EQ(h7::msg::completion(1361, 100000, 40001), QStringLiteral("正常終了  KCNT= 1361   ICNT=  100000  ,OCNT=  40001"));
   EXPECT_TRUE(noTemporaries());
+
+  // A census file that can only be read once, in order (a pipe), gives the same lines.
+  const std::string data = dir.bytes("H7S13S1.DAT");
+  QFile::remove(dir.file("H7S13S1.DAT"));
+  ASSERT_EQ(::mkfifo(QFile::encodeName(dir.file("H7S13S1.DAT")).constData(), 0600), 0);
+  std::thread writer([&] { dir.write("H7S13S1.DAT", data); });
+  const h7::RunResult piped = run();
+  writer.join();
+  EXPECT_EQ(piped.message(), QStringLiteral("正常終了  KCNT= 3   ICNT=  2  ,OCNT=  3"));
+  EXPECT_EQ(body(), "\"13\",\"101\",\"000100\",1234,12.5,0\r\n\"13\",\"102\",\"000100\",-7,0,.5\r\n");
 }
 
 TEST_F(Run, ItemListFromSets) {
