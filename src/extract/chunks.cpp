@@ -27,11 +27,9 @@ ChunkLines::ChunkLines(ByteSource& source, long long begin, long long end, std::
       begin_(begin),
       end_(end),
       keep_(std::max<std::size_t>(keep, 1)),
-      pos_(std::max(0LL, begin - 2)) {
-  if (block.size() < keep_ + 2) block.resize(keep_ + 2);
-  buf_ = block.data();
-  cap_ = block.size();
-}
+      buf_(block.data()),
+      cap_(block.size()),
+      pos_(std::max(0LL, begin - 2)) {}
 
 bool ChunkLines::readMore() {
   if (eof_) return true;

@@ -20,9 +20,10 @@
 
 namespace h7 {
 
-// The lines that start in [begin, end) of a source, read through `block` (reused, never
-// grown). A line longer than the block gives only its first `keep` bytes, so memory stays
-// bounded on a file without CR; the last line may run on past `end`.
+// The lines that start in [begin, end) of a source, read through `block` (at least `keep`
+// + 2 bytes, reused, never grown). A line longer than the block gives only its first
+// `keep` bytes, so memory stays bounded on a file without CR; the last line may run on
+// past `end`.
 class ChunkLines {
  public:
   ChunkLines(ByteSource& source, long long begin, long long end, std::size_t keep, std::vector<char>& block);
@@ -43,8 +44,8 @@ class ChunkLines {
   ByteSource& source_;
   const long long begin_, end_;
   const std::size_t keep_;
-  char* buf_;
-  std::size_t cap_;
+  char* const buf_;
+  const std::size_t cap_;
   long long pos_;           // offset of buf_[0] in the source
   std::size_t n_ = 0;       // bytes held
   std::size_t at_ = 0;      // where the next line starts (before an LF that follows a CR)
