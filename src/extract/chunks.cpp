@@ -1,10 +1,14 @@
 #include "extract/chunks.h"
 
 #include <algorithm>
+#include <bit>
 #include <condition_variable>
 #include <cstring>
 #include <mutex>
 #include <thread>
+#ifdef __x86_64__
+#include <immintrin.h>
+#endif
 
 namespace h7 {
 
@@ -18,6 +22,46 @@ constexpr std::size_t kOverrunStep = 4096;
 
 const char* findCr(const char* from, const char* to) {
   return static_cast<const char*>(std::memchr(from, '\r', std::size_t(to - from)));
+}
+
+// The first CR in [p, end), or nullptr; sets `high` when a byte before it is 0x80 or
+// above, so that a line need not be scanned again for double-byte characters. Where the
+// processor lacks AVX-512 it only finds the CR and sets `high` (nothing is known).
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+[[gnu::target("avx512f,avx512bw")]] const char* findCrWide(const char* p, const char* end, bool& high) {
+  const __m512i cr = _mm512_set1_epi8('\r');
+  __m512i seen = _mm512_setzero_si512();
+  // Four blocks a turn while no CR is among them.
+  for (; end - p >= 256; p += 256) {
+    const __m512i a = _mm512_loadu_si512(p), b = _mm512_loadu_si512(p + 64), c = _mm512_loadu_si512(p + 128),
+                  d = _mm512_loadu_si512(p + 192);
+    if (_mm512_cmpeq_epi8_mask(a, cr) | _mm512_cmpeq_epi8_mask(b, cr) | _mm512_cmpeq_epi8_mask(c, cr) |
+        _mm512_cmpeq_epi8_mask(d, cr))
+      break;
+    seen = _mm512_or_si512(_mm512_or_si512(seen, _mm512_or_si512(a, b)), _mm512_or_si512(c, d));
+  }
+  for (;; p += 64) {
+    const std::size_t left = std::size_t(end - p);
+    const __mmask64 valid = left >= 64 ? ~0ULL : left ? ~0ULL >> (64 - left) : 0;
+    const __m512i v = _mm512_maskz_loadu_epi8(valid, p);
+    const __mmask64 crs = _mm512_cmpeq_epi8_mask(v, cr) & valid;
+    if (crs || left <= 64) {
+      const __mmask64 before = crs ? (crs & -crs) - 1 : valid;
+      high |= (_mm512_movepi8_mask(seen) | (_mm512_movepi8_mask(v) & before)) != 0;
+      return crs ? p + std::countr_zero(crs) : nullptr;
+    }
+    seen = _mm512_or_si512(seen, v);
+  }
+}
+const bool kFindCrWide = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw");
+#endif
+
+const char* findCrNotingHigh(const char* from, const char* to, bool& high) {
+#ifdef __x86_64__
+  if (kFindCrWide) return findCrWide(from, to, high);
+#endif
+  high = true;
+  return findCr(from, to);
 }
 
 }  // namespace
@@ -114,8 +158,9 @@ bool ChunkLines::next(std::string_view& line) {
   if (pos_ + (long long)at_ >= end_) return done_ = true, false;  // the next chunk's line
 
   std::size_t from = at_;
+  high_ = false;
   for (;;) {
-    if (const char* cr = findCr(buf_ + from, buf_ + n_)) {
+    if (const char* cr = findCrNotingHigh(buf_ + from, buf_ + n_, high_)) {
       line = std::string_view(buf_ + at_, std::size_t(cr - buf_) - at_);
       at_ = std::size_t(cr - buf_) + 1;
       afterCr_ = true;

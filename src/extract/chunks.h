@@ -12,6 +12,7 @@
 #include <functional>
 #include <optional>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 #include "core/messages.h"
@@ -31,6 +32,8 @@ class ChunkLines {
   // The line stays valid until the next call.
   bool next(std::string_view& line);
   const std::optional<Failure>& failure() const { return failure_; }
+  // False when the last line is known to hold no byte of 0x80 or above.
+  bool mayHoldHighBytes() const { return high_; }
   // The offset the reading stopped at (the file's end after the last line of a file).
   long long stoppedAt() const { return pos_ + (long long)at_; }
 
@@ -50,7 +53,7 @@ class ChunkLines {
   std::size_t n_ = 0;       // bytes held
   std::size_t at_ = 0;      // where the next line starts (before an LF that follows a CR)
   bool afterCr_ = false;    // at_ follows a CR: an LF there ends that line
-  bool eof_ = false, started_ = false, done_ = false, skipping_ = false;
+  bool eof_ = false, started_ = false, done_ = false, skipping_ = false, high_ = true;
   std::optional<Failure> failure_;
 };
 
@@ -70,13 +73,18 @@ struct Chunk {
 };
 
 // Calls `line` for each line of the chunk (without its end), in order, until it returns
-// false; a read failure becomes the chunk's failure.
+// false; a read failure becomes the chunk's failure. A `line` taking a second argument
+// also gets whether the line may hold bytes of 0x80 or above.
 template <class F>
 void forEachLine(Chunk& c, F&& line) {
   ChunkLines lines(*c.source, c.begin, c.end, c.keep, *c.block);
   std::string_view l;
-  while (lines.next(l))
-    if (!line(l)) return;
+  while (lines.next(l)) {
+    bool more;
+    if constexpr (std::is_invocable_v<F, std::string_view, bool>) more = line(l, lines.mayHoldHighBytes());
+    else more = line(l);
+    if (!more) return;
+  }
   if (lines.failure() && !c.failure) c.failure = lines.failure();
   if (c.end == LLONG_MAX) c.inputBytes = lines.stoppedAt() - c.begin;
 }

@@ -67,10 +67,10 @@ typedef unsigned char Bytes64 __attribute__((vector_size(64)));
 
 }  // namespace
 
-void RecordView::reset(std::string_view line, std::size_t lastPosition) {
+void RecordView::reset(std::string_view line, std::size_t lastPosition, bool mayHoldHighBytes) {
   line_ = line;
   shift_ = plainChars_ = 0;
-  if (!anyHighByte(line.data(), std::min(line.size(), lastPosition))) return;
+  if (!mayHoldHighBytes || !anyHighByte(line.data(), std::min(line.size(), lastPosition))) return;
   // The last byte that may start a double-byte character among those that can be read.
   auto p = reinterpret_cast<const unsigned char*>(line.data());
   const auto end = p + line.size();

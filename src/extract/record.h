@@ -24,8 +24,9 @@ constexpr std::size_t fieldPosition(int itemPosition) { return 41 + kFieldWidth 
 // none, or only an area name in front of the item fields.
 class RecordView {
  public:
-  // `lastPosition`: the last character position that will be asked for.
-  void reset(std::string_view line, std::size_t lastPosition);
+  // `lastPosition`: the last character position that will be asked for. A line known to
+  // hold no byte of 0x80 or above is not scanned for double-byte characters.
+  void reset(std::string_view line, std::size_t lastPosition, bool mayHoldHighBytes = true);
   // `count` characters from `position`; fewer (or none) where the line ends first.
   std::string_view chars(std::size_t position, std::size_t count) const;
 

@@ -104,7 +104,7 @@ PipelineResult writeRecords(const RunInputs& in, RunFiles& files, const RecordLa
   auto process = [&](Chunk& c) {
     c.out.room(roomPerChunk);
     RecordView record;
-    forEachLine(c, [&](std::string_view line) {
+    forEachLine(c, [&](std::string_view line, bool mayHoldHighBytes) {
       ++c.lines;
       if (in.municipalityFilter) {  // the code alone first: a record left out costs little
         record.reset(line, kMunicipalityPos + kMunicipalityLen - 1);
@@ -115,7 +115,7 @@ PipelineResult writeRecords(const RunInputs& in, RunFiles& files, const RecordLa
         }
         if (!acceptsMunicipality(in.municipalities, *code)) return true;
       }
-      record.reset(line, layout.lastPosition);
+      record.reset(line, layout.lastPosition, mayHoldHighBytes);
       if (!appendRecordLine(c.out, record, layout)) {
         c.failure = msg::overflow();
         return false;

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <csignal>
 #include <functional>
+#include <numeric>
 #include <random>
 #include <thread>
 #include <sys/resource.h>
@@ -16,6 +17,7 @@
 #include "extract/files.h"
 #include "extract/municipality_filter.h"
 #include "extract/run.h"
+#include "support/record_model.h"
 #include "support/testutil.h"
 
 using h7test::sjis;
@@ -184,6 +186,28 @@ TEST_F(Run, EndsAndFailuresKeepTheEarlierOutput) {
     }
     EXPECT_EQ(dir.bytes("H7S13S1.DAT"), data) << c.what;
     EXPECT_TRUE(noTemporaries()) << c.what;
+  }
+}
+
+// Double-byte characters anywhere in a record (an area name in front of the fields, a
+// value among them early or late in a long line) give the lines of the plain rule.
+TEST_F(Run, DoubleByteCharactersAnywhere) {
+  const std::vector<std::string> fields(40, "        17");
+  std::vector<std::string> early = fields, late = fields;
+  early[1] = late[36] = "        " + sjis("秘匿");
+  std::string named = record("13", "101", fields);
+  named.replace(26, 24, sjis("本町１丁目") + std::string(19, ' '));
+  const std::vector<std::string> records = {named, record("13", "102", early), record("13", "103", late)};
+  writeData(records);
+  in.itemSets = {{1, 40, 0}};
+  std::vector<int> positions(40);
+  std::iota(positions.begin(), positions.end(), 1);
+  for (bool numerify : {false, true}) {
+    in.numerify = numerify;
+    ASSERT_EQ(run().end, h7::RunEnd::Completed);
+    std::string expected;
+    for (const std::string& r : records) expected += *h7test::plainRecordLine(r, positions, numerify);
+    EXPECT_EQ(body(), expected) << numerify;
   }
 }
 
