@@ -107,7 +107,7 @@ PipelineResult writeRecords(const RunInputs& in, RunFiles& files, const RecordLa
     forEachLine(c, [&](std::string_view line, bool mayHoldHighBytes) {
       ++c.lines;
       if (in.municipalityFilter) {  // the code alone first: a record left out costs little
-        record.reset(line, kMunicipalityPos + kMunicipalityLen - 1);
+        record.reset(line, kMunicipalityPos + kMunicipalityLen - 1, mayHoldHighBytes);
         auto code = municipalityCode(record.chars(kMunicipalityPos, kMunicipalityLen));
         if (!code) {
           c.failure = msg::overflow();
