@@ -10,6 +10,7 @@
 #include "core/numeric.h"
 #include "core/prefecture_rule.h"
 #include "extract/item_names.h"
+#include "extract/output_items.h"
 
 namespace h7::cli {
 
@@ -62,6 +63,11 @@ std::optional<Failure> readRunValues(const QCommandLineParser& p, Invocation& in
     for (const ItemListEntry& e : *list) sets.push_back({double(e.number), 0, 0});
   }
   if (auto failure = checkItemSets(sets, itemBounds(in.run.group))) return ruleFailure(*failure);
+  std::vector<ItemSet> counted = sets;  // a list too long to write is refused before any file is touched
+  if (!counted.empty() && counted.front().first != 0)
+    if (auto items = outputItemPositions(counted, tabulationGroup(in.run.group)->offset);
+        !items && items.failure() == msg::tooManyItems((long long)kMaxOutputItems))
+      return ruleFailure(items.failure());
   in.run.itemSets = std::move(sets);
   if (!p.isSet(QStringLiteral("municipalities"))) return std::nullopt;
   const QString text = p.value(QStringLiteral("municipalities"));

@@ -58,6 +58,16 @@ inline Failure sameAsInput() { return {QStringLiteral("出力ファイルが入�
 // The run.
 inline Failure outOfRange() { return {QStringLiteral("インデックスが有効範囲にありません。")}; }
 inline Failure overflow() { return {QStringLiteral("オーバーフローしました。")}; }
+// Which value overflowed; the run adds the file and the line.
+inline Failure overflowInItem(int item) { return {overflow().description + QStringLiteral(" 項目番号 %1").arg(item)}; }
+inline Failure overflowInCode() { return {overflow().description + QStringLiteral(" 市区町村コード")}; }
+inline QString atLine(const QString& path, long long line) { return path + QStringLiteral(", %1 行目").arg(line); }
+inline Failure tooManyItems(long long limit) {
+  return {QStringLiteral("出力項目が多すぎます（%1 項目まで）。").arg(limit)};
+}
+inline Failure tooManyNames(int limit) {
+  return {QStringLiteral("項目名称ファイルの行数が多すぎます（%1 行まで）。").arg(limit)};
+}
 inline Failure noGroupSelected() { return {QStringLiteral("集計区分が選択されていません。")}; }
 inline Failure nameTooLong() { return {QStringLiteral("項目名称が長すぎます。")}; }
 inline Failure noItems() { return {QStringLiteral("出力項目の選択指定がされていません。")}; }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <chrono>
 #include <condition_variable>
 #include <cstring>
 #include <mutex>
@@ -20,16 +21,19 @@ constexpr std::size_t kBlockBytes = 128 * 1024;
 // Past the end of its range a chunk reads only its last line's rest, in steps of this size.
 constexpr std::size_t kOverrunStep = 4096;
 
-const char* findCr(const char* from, const char* to) {
-  return static_cast<const char*>(std::memchr(from, '\r', std::size_t(to - from)));
+// How much of a file's start tells its line ends.
+constexpr std::size_t kLineEndProbe = 64 * 1024;
+
+const char* findByte(const char* from, const char* to, char byte) {
+  return static_cast<const char*>(std::memchr(from, byte, std::size_t(to - from)));
 }
 
 // The first CR in [p, end), or nullptr; sets `high` when a byte before it is 0x80 or
 // above, so that a line need not be scanned again for double-byte characters. Where the
 // processor lacks AVX-512 it only finds the CR and sets `high` (nothing is known).
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-[[gnu::target("avx512f,avx512bw")]] const char* findCrWide(const char* p, const char* end, bool& high) {
-  const __m512i cr = _mm512_set1_epi8('\r');
+[[gnu::target("avx512f,avx512bw")]] const char* findCrWide(const char* p, const char* end, char eol, bool& high) {
+  const __m512i cr = _mm512_set1_epi8(eol);
   __m512i seen = _mm512_setzero_si512();
   // Four blocks a turn while no CR is among them.
   for (; end - p >= 256; p += 256) {
@@ -56,20 +60,34 @@ const char* findCr(const char* from, const char* to) {
 const bool kFindCrWide = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw");
 #endif
 
-const char* findCrNotingHigh(const char* from, const char* to, bool& high) {
+const char* findCrNotingHigh(const char* from, const char* to, char eol, bool& high) {
 #ifdef __x86_64__
-  if (kFindCrWide) return findCrWide(from, to, high);
+  if (kFindCrWide) return findCrWide(from, to, eol, high);
 #endif
   high = true;
-  return findCr(from, to);
+  return findByte(from, to, eol);
 }
 
 }  // namespace
 
-ChunkLines::ChunkLines(ByteSource& source, long long begin, long long end, std::size_t keep, std::vector<char>& block)
+char lineEndOf(ByteSource& source) {
+  std::vector<char> head(kLineEndProbe);
+  std::size_t n = 0;
+  while (n < head.size()) {
+    const std::ptrdiff_t r = source.readAt((long long)n, head.data() + n, head.size() - n);
+    if (r <= 0) break;  // a read failure shows again when the lines are read
+    n += std::size_t(r);
+  }
+  const char* end = head.data() + n;
+  return findByte(head.data(), end, '\n') && !findByte(head.data(), end, '\r') ? '\n' : '\r';
+}
+
+ChunkLines::ChunkLines(ByteSource& source, long long begin, long long end, std::size_t keep, std::vector<char>& block,
+                       char eol)
     : source_(source),
       begin_(begin),
       end_(end),
+      eol_(eol),
       keep_(std::max<std::size_t>(keep, 1)),
       buf_(block.data()),
       cap_(block.size()),
@@ -106,14 +124,16 @@ bool ChunkLines::haveByte() {
   return true;
 }
 
-// A chunk's first line starts right after a CR (and its LF), at or after `begin`; the
-// line that starts before belongs to the chunk before. A line starting at the file's
-// start belongs to the first chunk.
+const char* ChunkLines::findEnd(const char* from, const char* to) const { return findByte(from, to, eol_); }
+
+// A chunk's first line starts right after a line end (a CR and its LF), at or after
+// `begin`; the line that starts before belongs to the chunk before. A line starting at
+// the file's start belongs to the first chunk.
 bool ChunkLines::findFirstStart() {
   if (begin_ == 0) return true;
   for (;;) {
     if (!haveByte()) return false;
-    const char* cr = findCr(buf_ + at_, buf_ + n_);
+    const char* cr = findEnd(buf_ + at_, buf_ + n_);
     if (!cr) {
       at_ = n_;
       if (pos_ + (long long)n_ >= end_) return false;  // any later CR starts a line past the end
@@ -121,9 +141,9 @@ bool ChunkLines::findFirstStart() {
     }
     at_ = std::size_t(cr - buf_) + 1;
     if (!haveByte()) return false;  // nothing follows the CR: no line starts there
-    const long long start = pos_ + (long long)at_ + (buf_[at_] == '\n');
+    const long long start = pos_ + (long long)at_ + (eol_ == '\r' && buf_[at_] == '\n');
     if (start >= begin_) {
-      afterCr_ = true;
+      afterCr_ = eol_ == '\r';
       return true;
     }
   }
@@ -133,9 +153,9 @@ bool ChunkLines::skipToLineEnd() {
   for (;;) {
     at_ = n_;
     if (!haveByte()) return false;
-    if (const char* cr = findCr(buf_ + at_, buf_ + n_)) {
+    if (const char* cr = findEnd(buf_ + at_, buf_ + n_)) {
       at_ = std::size_t(cr - buf_) + 1;
-      afterCr_ = true;
+      afterCr_ = eol_ == '\r';
       skipping_ = false;
       return true;
     }
@@ -160,10 +180,10 @@ bool ChunkLines::next(std::string_view& line) {
   std::size_t from = at_;
   high_ = false;
   for (;;) {
-    if (const char* cr = findCrNotingHigh(buf_ + from, buf_ + n_, high_)) {
+    if (const char* cr = findCrNotingHigh(buf_ + from, buf_ + n_, eol_, high_)) {
       line = std::string_view(buf_ + at_, std::size_t(cr - buf_) - at_);
       at_ = std::size_t(cr - buf_) + 1;
-      afterCr_ = true;
+      afterCr_ = eol_ == '\r';
       return true;
     }
     if (eof_) {  // the last line, without a line end
@@ -194,15 +214,17 @@ int defaultWorkerCount() {
 namespace {
 
 // The chunks of all sources, in order: each file cut at multiples of `bytes`; a file of
-// unknown size is one chunk.
+// unknown size is one chunk, read in order.
 std::vector<Chunk> cutIntoChunks(const std::vector<ByteSource*>& sources, std::size_t keep, std::size_t bytes) {
   std::vector<Chunk> chunks;
   for (ByteSource* s : sources) {
     const long long size = s->size();
     const long long step = (long long)std::max<std::size_t>(bytes, 1);
+    const char eol = lineEndOf(*s);
     for (long long begin = 0;; begin += step) {
       Chunk& c = chunks.emplace_back();
       c.source = s;
+      c.eol = eol;
       c.keep = keep;
       c.begin = begin;
       if (size < 0 || begin + step >= size) break;  // the last one reads on to the end
@@ -213,16 +235,20 @@ std::vector<Chunk> cutIntoChunks(const std::vector<ByteSource*>& sources, std::s
   return chunks;
 }
 
+// How often the waiting caller hears of the run, however slowly the data arrives.
+constexpr auto kTick = std::chrono::milliseconds(50);
+
 // Worker threads that take the chunks in order, at most `slotCount` ahead of the collector.
-// Each chunk's results live in slot (index % slotCount) until it is collected.
+// Each chunk's results live in slot (index % slotCount) until it is collected. A worker
+// whose output grows past a piece waits with it until the collector has taken it.
 class Workers {
  public:
   Workers(std::vector<Chunk>& plan, std::size_t slotCount, int count, std::size_t blockBytes,
           const std::function<void(Chunk&)>& process)
-      : plan_(plan), slots_(slotCount), done_(slotCount, false), buffers_(slotCount), process_(process) {
+      : plan_(plan), slots_(slotCount), state_(slotCount, Idle), buffers_(slotCount), process_(process) {
     for (int i = 0; i < count; ++i) threads_.emplace_back([this, blockBytes] { work(blockBytes); });
   }
-  ~Workers() {  // chunks not yet started are dropped; running ones finish
+  ~Workers() {  // chunks not yet started are dropped; running ones stop at their next piece or finish
     {
       std::lock_guard lock(mutex_);
       stopping_ = true;
@@ -230,16 +256,30 @@ class Workers {
     room_.notify_all();
     for (auto& t : threads_) t.join();
   }
-  // Waits until chunk `index` is processed.
-  void wait(std::size_t index) {
+  // Waits until chunk `index` is processed (true) or holds a piece (false), calling `tick`
+  // every 50 ms meanwhile.
+  bool wait(std::size_t index, const std::function<void()>& tick) {
     std::unique_lock lock(mutex_);
-    finished_.wait(lock, [&] { return bool(done_[index % slots_]); });
+    while (!finished_.wait_for(lock, kTick, [&] { return state_[index % slots_] != Idle; })) {
+      lock.unlock();
+      tick();
+      lock.lock();
+    }
+    return state_[index % slots_] == Done;
+  }
+  // The piece of chunk `index` is collected: its worker goes on.
+  void resume(std::size_t index) {
+    {
+      std::lock_guard lock(mutex_);
+      state_[index % slots_] = Idle;
+    }
+    room_.notify_all();
   }
   // Chunk `index` is collected: its slot is free for a later chunk.
   void release(std::size_t index) {
     {
       std::lock_guard lock(mutex_);
-      done_[index % slots_] = false;
+      state_[index % slots_] = Idle;
       std::swap(buffers_[index % slots_], plan_[index].out);
       ++collected_;
     }
@@ -247,6 +287,17 @@ class Workers {
   }
 
  private:
+  enum State { Idle, Piece, Done };
+
+  // Called by a worker whose chunk holds a piece: false when the run stops.
+  bool handOff(std::size_t index) {
+    std::unique_lock lock(mutex_);
+    state_[index % slots_] = Piece;
+    finished_.notify_all();
+    room_.wait(lock, [&] { return stopping_ || state_[index % slots_] == Idle; });
+    return !stopping_;
+  }
+
   void work(std::size_t blockBytes) {
     std::vector<char> block(blockBytes);
     for (;;) {
@@ -261,19 +312,20 @@ class Workers {
       Chunk& c = plan_[index];
       c.out.clear();
       c.block = &block;
+      c.handOff = [this, index](Chunk&) { return handOff(index); };
       process_(c);
       c.block = nullptr;
       {
         std::lock_guard lock(mutex_);
-        done_[index % slots_] = true;
+        state_[index % slots_] = Done;
       }
-      finished_.notify_one();
+      finished_.notify_all();
     }
   }
 
   std::vector<Chunk>& plan_;
   const std::size_t slots_;
-  std::vector<bool> done_;
+  std::vector<State> state_;
   std::vector<ByteBuffer> buffers_;  // output room of each slot, reused from chunk to chunk
   const std::function<void(Chunk&)>& process_;
   std::vector<std::thread> threads_;
@@ -287,13 +339,33 @@ class Workers {
 
 PipelineResult runPipeline(const std::vector<ByteSource*>& sources, std::size_t keep, std::size_t chunkBytes,
                            int threads, const std::function<void(Chunk&)>& process,
-                           const std::function<std::optional<Failure>(const Chunk&)>& collect,
+                           const std::function<std::optional<Failure>(Chunk&)>& collect,
                            const std::function<void(long long lines, long long bytes)>& progress) {
   PipelineResult result;
   std::vector<Chunk> plan = cutIntoChunks(sources, keep, chunkBytes);
   const std::size_t blockBytes = std::max(std::min(chunkBytes, kBlockBytes), keep + 2);
   std::vector<char> block;  // the calling thread's, without workers
   ByteBuffer spare;
+  long long fileLines = 0;  // lines of the chunk's file in the chunks before it
+  long long toldLines = 0, toldBytes = 0;
+  const auto tellAgain = [&] {
+    if (progress) progress(toldLines, toldBytes);
+  };
+  const auto tell = [&](const Chunk& c) {  // while its worker waits or is done
+    toldLines = result.lines + c.lines;
+    toldBytes = result.bytes + c.inputBytes;
+    tellAgain();
+  };
+  // The output made so far goes to `collect`; false when it fails.
+  const auto collectPiece = [&](Chunk& c) {
+    if (auto failure = collect(c)) {
+      result.failure = failure;
+      return false;
+    }
+    c.out.clear();
+    std::fill(c.tally.begin(), c.tally.end(), 0);
+    return true;
+  };
   // Declared after the plan so that its threads are joined before the chunks go away.
   std::unique_ptr<Workers> workers;
   if (threads > 0) workers = std::make_unique<Workers>(plan, std::size_t(threads) * 2, threads, blockBytes, process);
@@ -301,23 +373,34 @@ PipelineResult runPipeline(const std::vector<ByteSource*>& sources, std::size_t 
 
   for (std::size_t i = 0; i < plan.size(); ++i) {
     Chunk& c = plan[i];
-    if (workers) workers->wait(i);
-    else {
+    if (i > 0 && plan[i - 1].source != c.source) fileLines = 0;
+    if (workers) {
+      while (!workers->wait(i, tellAgain)) {  // a piece, its worker waiting
+        if (!collectPiece(c)) return result;  // the workers stop at their next piece or finish
+        tell(c);
+        workers->resume(i);
+      }
+    } else {
       c.block = &block;
       std::swap(c.out, spare);
       c.out.clear();
+      c.handOff = [&](Chunk& piece) { return collectPiece(piece) && (tell(piece), true); };
       process(c);
+      if (result.failure) return result;
     }
     result.lines += c.lines;
     result.kept += c.kept;
     result.bytes += c.inputBytes;
-    std::optional<Failure> failure = collect(c);
-    if (!failure) failure = c.failure;
-    if (failure) {
-      result.failure = failure;
-      return result;  // the workers finish what they hold and stop
+    if (!collectPiece(c)) return result;
+    if (c.failure) {
+      result.failure = c.failure;
+      result.failedSource = c.source;
+      result.failedLine = c.readFailed ? 0 : fileLines + c.lines;
+      return result;
     }
-    if (progress) progress(result.lines, result.bytes);
+    fileLines += c.lines;
+    toldLines = result.lines, toldBytes = result.bytes;
+    tellAgain();
     if (workers) workers->release(i);
     else std::swap(c.out, spare);
   }
@@ -329,6 +412,7 @@ std::optional<Failure> forEachLineOf(ByteSource& source, std::size_t keep, std::
   std::vector<char> block(std::max(blockBytes, keep + 2));
   Chunk c;
   c.source = &source;
+  c.eol = lineEndOf(source);
   c.keep = keep;
   c.block = &block;
   forEachLine(c, line);

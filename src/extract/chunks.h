@@ -1,6 +1,7 @@
 // The one line splitter: files cut into chunks of whole lines. CR LF and CR end a line,
 // LF alone does not; a last line without an end counts; no empty line follows a final
-// line end. A chunk is a byte range of a file and holds the lines that start in it;
+// line end. A file converted to LF line ends (an LF and no CR in its first 64 KiB) is
+// read with LF ending a line instead. A chunk is a byte range of a file and holds the lines that start in it;
 // each worker thread reads its own chunks through a small block that stays in its
 // cache, and the chunks are collected in file order, so that a run uses every core and
 // still writes, counts and fails exactly as one pass over the lines would. Item-name
@@ -21,13 +22,18 @@
 
 namespace h7 {
 
+// The byte that ends the lines of a source: '\n' when its first 64 KiB hold an LF and no
+// CR, else '\r'. A source of unknown size keeps what it read for the reading after.
+char lineEndOf(ByteSource& source);
+
 // The lines that start in [begin, end) of a source, read through `block` (at least `keep`
 // + 2 bytes, reused, never grown). A line longer than the block gives only its first
-// `keep` bytes, so memory stays bounded on a file without CR; the last line may run on
-// past `end`.
+// `keep` bytes, so memory stays bounded on a file without line ends; the last line may
+// run on past `end`. `eol` ends a line; after a CR an LF belongs to the same end.
 class ChunkLines {
  public:
-  ChunkLines(ByteSource& source, long long begin, long long end, std::size_t keep, std::vector<char>& block);
+  ChunkLines(ByteSource& source, long long begin, long long end, std::size_t keep, std::vector<char>& block,
+             char eol = '\r');
   // The next line without its end; false at the end of the chunk or on a read failure.
   // The line stays valid until the next call.
   bool next(std::string_view& line);
@@ -43,9 +49,11 @@ class ChunkLines {
   bool haveByte();                     // a byte at at_, reading on; false at the end or on failure
   void dropBefore(std::size_t index);  // moves the bytes from `index` on to the front
   bool skipToLineEnd();                // past the rest of a line cut to its head
+  const char* findEnd(const char* from, const char* to) const;
 
   ByteSource& source_;
   const long long begin_, end_;
+  const char eol_;
   const std::size_t keep_;
   char* const buf_;
   const std::size_t cap_;
@@ -60,56 +68,70 @@ class ChunkLines {
 // A byte range of one file and what its lines gave.
 struct Chunk {
   ByteSource* source = nullptr;
+  char eol = '\r';                     // the byte that ends the file's lines
   long long begin = 0, end = LLONG_MAX;
   std::size_t keep = 0;
   std::vector<char>* block = nullptr;  // the reading worker's block
-  long long inputBytes = 0;            // bytes of the file this chunk covers
+  long long inputBytes = 0;            // bytes of the file this chunk covers (read so far, for a piece)
   // Filled by the processing function:
   ByteBuffer out;
   long long lines = 0;  // lines read, the failing one included
   long long kept = 0;   // lines written
   std::optional<Failure> failure;
-  std::vector<long long> tally;  // free for the processing function's own counts
+  bool readFailed = false;       // the failure is the source's: no line of it is to blame
+  std::vector<long long> tally;  // free for the processing function's own counts (per piece)
+
+  // Output past this size is handed on as a piece before the chunk is done, so that the
+  // output held stays bounded however much the lines make. False when the run stops.
+  bool flushIfFull() { return out.size() < kPieceBytes || !handOff || handOff(*this); }
+  static constexpr std::size_t kPieceBytes = std::size_t(4) << 20;
+  std::function<bool(Chunk&)> handOff;  // set by the pipeline
 };
 
 // Calls `line` for each line of the chunk (without its end), in order, until it returns
 // false; a read failure becomes the chunk's failure. A `line` taking a second argument
-// also gets whether the line may hold bytes of 0x80 or above.
+// also gets whether the line may hold bytes of 0x80 or above. Output is handed on in
+// pieces as it grows.
 template <class F>
 void forEachLine(Chunk& c, F&& line) {
-  ChunkLines lines(*c.source, c.begin, c.end, c.keep, *c.block);
+  ChunkLines lines(*c.source, c.begin, c.end, c.keep, *c.block, c.eol);
   std::string_view l;
   while (lines.next(l)) {
     bool more;
     if constexpr (std::is_invocable_v<F, std::string_view, bool>) more = line(l, lines.mayHoldHighBytes());
     else more = line(l);
-    if (!more) return;
+    if (c.end == LLONG_MAX) c.inputBytes = lines.stoppedAt() - c.begin;
+    if (!more || !c.flushIfFull()) return;
   }
-  if (lines.failure() && !c.failure) c.failure = lines.failure();
+  if (lines.failure() && !c.failure) c.failure = lines.failure(), c.readFailed = true;
   if (c.end == LLONG_MAX) c.inputBytes = lines.stoppedAt() - c.begin;
 }
 
 struct PipelineResult {
   long long lines = 0, kept = 0, bytes = 0;
   std::optional<Failure> failure;
+  ByteSource* failedSource = nullptr;  // the file of the failure, and its line (1-based; 0: none)
+  long long failedLine = 0;
 };
 
-// Runs every chunk of the sources (files cut at multiples of `chunkBytes`) through
-// `process` on `threads` workers (0: on the calling thread), and hands the chunks to
-// `collect` in order on the calling thread. `process` reads its chunk with forEachLine.
-// `collect` returns a failure to stop; a chunk's own failure stops after it is collected.
-// `progress` gets the counts of lines and bytes read after each collected chunk.
+// Runs every chunk of the sources (files cut at multiples of `chunkBytes`; one of unknown
+// size read in order as one) through `process` on `threads` workers (0: on the calling
+// thread), and hands the output to `collect` in order on the calling thread, a piece at a
+// time. `process` reads its chunk with forEachLine. `collect` returns a failure to stop; a
+// chunk's own failure stops after its output is collected. `progress` gets the counts of
+// lines and bytes read after each collected piece, and at least every 50 ms while the
+// calling thread waits.
 PipelineResult runPipeline(const std::vector<ByteSource*>& sources, std::size_t keep, std::size_t chunkBytes,
                            int threads, const std::function<void(Chunk&)>& process,
-                           const std::function<std::optional<Failure>(const Chunk&)>& collect,
+                           const std::function<std::optional<Failure>(Chunk&)>& collect,
                            const std::function<void(long long lines, long long bytes)>& progress);
 
 // The worker count for this machine: one per core beyond the first, at least one.
 int defaultWorkerCount();
 
 // Calls `line` for each line of a source, in order, on the calling thread, until it
-// returns false; lines longer than the block give only their first `keep` bytes. Returns
-// the read failure, if any.
+// returns false; lines longer than the block give only their first `keep` bytes. The
+// line end is the source's (lineEndOf). Returns the read failure, if any.
 std::optional<Failure> forEachLineOf(ByteSource& source, std::size_t keep, std::size_t blockBytes,
                                      const std::function<bool(std::string_view line)>& line);
 

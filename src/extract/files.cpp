@@ -72,8 +72,16 @@ std::optional<Failure> InputFile::open(const QString& path) {
 }
 
 std::ptrdiff_t InputFile::readAt(long long offset, char* buffer, std::size_t size) {
+  constexpr std::size_t kHeadBytes = 64 * 1024;
+  if (size_ < 0 && std::size_t(offset) < head_.size()) {  // read again
+    const std::size_t n = std::min(size, head_.size() - std::size_t(offset));
+    std::memcpy(buffer, head_.data() + offset, n);
+    return std::ptrdiff_t(n);
+  }
   for (;;) {
     ssize_t n = size_ >= 0 ? ::pread(fd_, buffer, size, off_t(offset)) : ::read(fd_, buffer, size);
+    if (n > 0 && size_ < 0 && std::size_t(offset) < kHeadBytes && std::size_t(offset) == head_.size())
+      head_.append(buffer, std::min(std::size_t(n), kHeadBytes - head_.size()));
     if (n >= 0) return n;
     if (errno == EINTR) continue;
     lastError_ = errno;
@@ -84,6 +92,7 @@ std::ptrdiff_t InputFile::readAt(long long offset, char* buffer, std::size_t siz
 void InputFile::close() {
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
+  head_.clear();
 }
 
 std::optional<Failure> OutputFile::open(const QString& path) {

@@ -44,6 +44,9 @@ class InputFile final : public ByteSource {
   int fd_ = -1;
   int lastError_ = 0;
   long long size_ = -1;
+  // Of a source read in order: its first bytes, kept so that they can be read again
+  // after a look at how its lines end.
+  std::string head_;
 };
 
 // The output of a run. A regular file (existing or new) is written to a temporary file

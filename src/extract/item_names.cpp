@@ -9,7 +9,7 @@ namespace h7 {
 std::optional<Failure> readNameTable(ByteSource& file, NameTable& table) {
   std::optional<Failure> failure;
   auto keep = [&](std::string_view line) {
-    if (table.count + 1 >= kNameSlots) failure = msg::outOfRange();
+    if (table.count + 1 >= kNameSlots) failure = msg::tooManyNames(kNameSlots - 1);
     else if (line.size() > kMaxNameBytes) failure = msg::nameTooLong();
     else table.lines[std::size_t(++table.count)].assign(line);
     return !failure;

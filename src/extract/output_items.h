@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/job_params.h"
+#include "core/messages.h"
 
 namespace h7 {
 
@@ -14,5 +15,15 @@ namespace h7 {
 // stops there (a position outside the name table), so a runaway set never loops long.
 // Intervals must already be non-zero. Returns false when `take` stopped it.
 bool forEachOutputItem(std::vector<ItemSet>& sets, int offset, const std::function<bool(int position)>& take);
+
+// Output items a run takes at most: each costs memory in every output line.
+constexpr std::size_t kMaxOutputItems = 100000;
+
+// An interval of 0 means 1: written back into every set.
+void fillIntervals(std::vector<ItemSet>& sets);
+
+// The item positions of the sets (intervals filled, then as forEachOutputItem), or why
+// there are none: a position outside the name table, more than kMaxOutputItems.
+Result<std::vector<int>> outputItemPositions(std::vector<ItemSet>& sets, int offset);
 
 }  // namespace h7

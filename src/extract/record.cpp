@@ -472,14 +472,19 @@ bool appendValue(ByteBuffer& out, std::string_view field, bool numerify) {
 
 }  // namespace
 
+bool appendLongLine(ByteBuffer& out, const RecordView& record, const RecordLayout& layout, std::size_t item) {
+  const int position = layout.positions[item];
+  appendCodes(out, record, layout.key);
+  out.append(layout.longLabels[std::size_t(position)]);
+  if (!appendValue(out, record.chars(fieldPosition(position), kFieldWidth), layout.numerify)) return false;
+  out.append("\r\n", 2);
+  return true;
+}
+
 bool appendRecordLine(ByteBuffer& out, const RecordView& record, const RecordLayout& layout) {
   if (!layout.longLabels.empty()) {
-    for (std::size_t i = 0; i < layout.positions.size(); ++i) {
-      appendCodes(out, record, layout.key);
-      out.append(layout.longLabels[i]);
-      if (!appendValue(out, record.chars(fieldPosition(layout.positions[i]), kFieldWidth), layout.numerify)) return false;
-      out.append("\r\n", 2);
-    }
+    for (std::size_t i = 0; i < layout.positions.size(); ++i)
+      if (!appendLongLine(out, record, layout, i)) return false;
     return true;
   }
   appendCodes(out, record, layout.key);

@@ -63,7 +63,8 @@ struct RecordLayout {
   std::size_t firstPosition = 0;     // the first character position of the fields
   bool numerify = false;
   bool key = false;  // a first column: the area's whole code, positions 16-26
-  // The long form: a line per output item, with these (",NUMBER,\"NAME\"") before its value.
+  // The long form: a line per output item, with the label of its item position
+  // (",NUMBER,\"NAME\"") before its value.
   std::vector<std::string> longLabels;
   std::size_t lastPosition = kAreaPos + kAreaLen - 1;  // last character position read
 };
@@ -72,6 +73,8 @@ RecordLayout makeLayout(std::vector<int> positions, bool numerify);
 // The output line of one record (the lines, in the long form), with CR LF; false when a
 // numerified value overflows.
 bool appendRecordLine(ByteBuffer& out, const RecordView& record, const RecordLayout& layout);
+// The long form's line of output item `item` of a record.
+bool appendLongLine(ByteBuffer& out, const RecordView& record, const RecordLayout& layout, std::size_t item);
 
 // Whether runs of fields are written five at a time with 512-bit vector instructions; on
 // where the processor has them. Tests turn it off to check the one-field-at-a-time path.

@@ -1,11 +1,11 @@
 #include "extract/run.h"
 
-#include <QStringDecoder>
 #include <memory>
 #include <string>
 
 #include "core/groups.h"
 #include "core/numeric.h"
+#include "core/sjis.h"
 #include "extract/chunks.h"
 #include "extract/files.h"
 #include "extract/item_names.h"
@@ -27,6 +27,7 @@ constexpr std::string_view kLongLabels = ",\"\x8D\x80\x96\xDA\x94\xD4\x8D\x86\",
 // The files of a run, all opened before anything is written.
 struct RunFiles {
   std::vector<std::unique_ptr<InputFile>> data;  // one per prefecture, in order
+  QStringList dataPaths;
   QString namesPath;
   InputFile names;
   OutputFile output;
@@ -38,8 +39,9 @@ std::optional<Failure> openFiles(const RunInputs& in, const TabulationGroup& gro
   for (const QString& prefecture : in.prefectures) {
     inputs << resolveCaseInsensitive(censusDataPath(in.inputFolder, prefecture, group));
     files.data.push_back(std::make_unique<InputFile>());
-    if (auto failure = files.data.back()->open(inputs.back())) return failure;
+    if (auto failure = files.data.back()->open(inputs.back())) return withPath(*failure, inputs.back());
   }
+  files.dataPaths = inputs;
   const Result<QString> names = findItemNameFile(in.nameFolders, group);
   if (names) files.namesPath = *names;
   for (const QString& input : inputs + QStringList{files.namesPath})
@@ -57,15 +59,13 @@ class OutputSink {
   OutputSink(OutputFile& file, bool utf8) : file_(file), utf8_(utf8) {}
   std::optional<Failure> write(const ByteBuffer& lines) {
     if (!utf8_) return file_.write(lines.data(), lines.size());
-    const QString text = decoder_.decode(QByteArrayView(lines.data(), qsizetype(lines.size())));
-    const QByteArray utf8 = text.toUtf8();
+    const QByteArray utf8 = sjis::decode(lines.view()).toUtf8();
     return file_.write(utf8.constData(), std::size_t(utf8.size()));
   }
 
  private:
   OutputFile& file_;
   bool utf8_;
-  QStringDecoder decoder_{"Shift_JIS"};
 };
 
 // The header: the code labels, then the name of each output item (or, in the long form,
@@ -80,6 +80,10 @@ std::optional<Failure> writeHeader(OutputSink& sink, const RunInputs& in, const 
     for (int p : positions) {
       header.push_back(',');
       appendQuoted(header, names.lines[std::size_t(p)]);
+      if (header.size() >= Chunk::kPieceBytes) {  // many long names: written in pieces
+        if (auto failure = sink.write(header)) return failure;
+        header.clear();
+      }
     }
   header.append("\r\n", 2);
   return sink.write(header);
@@ -92,15 +96,36 @@ void countValuesWithoutNumber(Chunk& c, const RecordView& record, const RecordLa
     if (!holdsNumber(record.chars(fieldPosition(layout.positions[i]), kFieldWidth))) ++c.tally[i];
 }
 
+// The long form's lines of a record, handed on in pieces as they grow (an item list of
+// many long names makes megabytes of one record).
+bool appendLongLines(Chunk& c, const RecordView& record, const RecordLayout& layout) {
+  for (std::size_t i = 0; i < layout.positions.size(); ++i)
+    if (!appendLongLine(c.out, record, layout, i) || !c.flushIfFull()) return false;
+  return true;
+}
+
+// The item position of the first value of a record whose numerified value overflows.
+int overflowingItem(const RecordView& record, const RecordLayout& layout) {
+  ByteBuffer scratch;
+  for (int p : layout.positions) {
+    scratch.clear();
+    if (!appendNumerified(scratch, record.chars(fieldPosition(p), kFieldWidth))) return p;
+  }
+  return 0;
+}
+
 // The records of every census data file, through the worker threads, written in order.
-PipelineResult writeRecords(const RunInputs& in, RunFiles& files, const RecordLayout& layout, OutputSink& sink,
-                            RunResult& r, const std::function<void(long long, long long)>& progress) {
-  // The long form writes several times the bytes it reads: smaller chunks keep its output in bounds.
+PipelineResult writeRecords(const RunInputs& in, const TabulationGroup& group, RunFiles& files,
+                            const RecordLayout& layout, OutputSink& sink, RunResult& r,
+                            const std::function<void(long long, long long)>& progress) {
+  // The long form writes several times the bytes it reads: smaller chunks keep it from
+  // being handed on in pieces, which holds up its worker.
   const std::size_t chunkBytes = in.longForm ? std::max<std::size_t>(in.chunkBytes / 16, 1) : in.chunkBytes;
   // Room for a chunk's lines made at once: a buffer grown step by step copies itself and
   // touches twice the memory. Whole records of raw values are assumed; it is only a start.
-  const std::size_t roomPerChunk = std::size_t(double(chunkBytes) / double(layout.lastPosition) *
-                                               double(layout.positions.size() * (kFieldWidth + 1) + 40));
+  const std::size_t roomPerChunk =
+      std::min(Chunk::kPieceBytes, std::size_t(double(chunkBytes) / double(layout.lastPosition) *
+                                                double(layout.positions.size() * (kFieldWidth + 1) + 40)));
   auto process = [&](Chunk& c) {
     c.out.room(roomPerChunk);
     RecordView record;
@@ -110,14 +135,14 @@ PipelineResult writeRecords(const RunInputs& in, RunFiles& files, const RecordLa
         record.reset(line, kMunicipalityPos + kMunicipalityLen - 1, mayHoldHighBytes);
         auto code = municipalityCode(record.chars(kMunicipalityPos, kMunicipalityLen));
         if (!code) {
-          c.failure = msg::overflow();
+          c.failure = msg::overflowInCode();
           return false;
         }
         if (!acceptsMunicipality(in.municipalities, *code)) return true;
       }
       record.reset(line, layout.lastPosition, mayHoldHighBytes);
-      if (!appendRecordLine(c.out, record, layout)) {
-        c.failure = msg::overflow();
+      if (!(in.longForm ? appendLongLines(c, record, layout) : appendRecordLine(c.out, record, layout))) {
+        c.failure = msg::overflowInItem(overflowingItem(record, layout) + group.offset);
         return false;
       }
       ++c.kept;
@@ -125,7 +150,7 @@ PipelineResult writeRecords(const RunInputs& in, RunFiles& files, const RecordLa
       return true;
     });
   };
-  auto collect = [&](const Chunk& c) {
+  auto collect = [&](Chunk& c) {
     for (std::size_t i = 0; i < c.tally.size() && i < r.noNumber.size(); ++i) r.noNumber[i] += c.tally[i];
     return sink.write(c.out);
   };
@@ -155,8 +180,7 @@ RunResult runExtraction(const RunInputs& in, const RunProgress& progress) {
   RunFiles files;
   if (auto failure = openFiles(in, *group, files)) return failed(r, *failure);
 
-  for (ItemSet& s : r.itemSets)
-    if (s.interval == 0) s.interval = 1;
+  fillIntervals(r.itemSets);
   RunProgressInfo info;
   for (const auto& file : files.data) info.totalBytes += std::max(0LL, file->size());
   if (progress) progress(info);
@@ -168,13 +192,9 @@ RunResult runExtraction(const RunInputs& in, const RunProgress& progress) {
   files.names.close();
 
   if (r.itemSets.empty() || r.itemSets.front().first == 0) return failed(r, msg::noItems(), RunEnd::NoItems);
-  std::vector<int> positions;
-  const bool inTable = forEachOutputItem(r.itemSets, group->offset, [&](int p) {
-    if (p < 0 || p >= kNameSlots) return false;
-    positions.push_back(p);
-    return true;
-  });
-  if (!inTable) return failed(r, msg::outOfRange());
+  Result<std::vector<int>> items = outputItemPositions(r.itemSets, group->offset);
+  if (!items) return failed(r, items.failure());
+  std::vector<int> positions = std::move(*items);
 
   OutputSink sink(files.output, in.utf8);
   if (in.utf8 && in.utf8Bom)
@@ -185,23 +205,33 @@ RunResult runExtraction(const RunInputs& in, const RunProgress& progress) {
   if (in.stats) r.noNumber.assign(positions.size(), 0);
   RecordLayout layout = makeLayout(std::move(positions), in.numerify);
   layout.key = in.key;
-  if (in.longForm)
-    for (int p : layout.positions) {  // ",NUMBER,\"NAME\"" before each value
+  if (in.longForm) {  // ",NUMBER,\"NAME\"" before each value, once per item position
+    layout.longLabels.resize(kNameSlots);
+    for (int p : layout.positions) {
+      std::string& text = layout.longLabels[std::size_t(p)];
+      if (!text.empty()) continue;
       ByteBuffer label;
       label.push_back(',');
       label.append(std::to_string(p + group->offset));
       label.push_back(',');
       appendQuoted(label, names.lines[std::size_t(p)]);
-      layout.longLabels.emplace_back(label.view());
+      text = label.view();
     }
-  const PipelineResult records = writeRecords(in, files, layout, sink, r, [&](long long lines, long long bytes) {
+  }
+  const PipelineResult records = writeRecords(in, *group, files, layout, sink, r, [&](long long lines, long long bytes) {
     info.lines = lines;
     info.bytes = bytes;
     if (progress) progress(info);
   });
   r.ICNT = records.lines;
   r.OCNT = 1 + records.kept * (in.longForm ? (long long)layout.positions.size() : 1);
-  if (records.failure) return failed(r, *records.failure);
+  if (records.failure) {
+    if (!records.failedSource) return failed(r, *records.failure);
+    QString path;
+    for (std::size_t i = 0; i < files.data.size(); ++i)
+      if (files.data[i].get() == records.failedSource) path = files.dataPaths[qsizetype(i)];
+    return failed(r, withPath(*records.failure, records.failedLine > 0 ? msg::atLine(path, records.failedLine) : path));
+  }
   if (auto failure = files.output.commit()) return failed(r, *failure);
   r.end = RunEnd::Completed;
   return r;

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <QProcess>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <thread>
 
 #include "cli/extract_arguments.h"
 #include "extract/run.h"
@@ -66,11 +69,55 @@ TEST_F(H7Extract, ExitStatusAndMessages) {
       {base("1") << "--items-matching" << "zzz", 2, "--items-matching に合う項目がありません: zzz"},
       {{"--input=" + dir.path(), "--output=" + dir.file("o.csv"), "--pref=13", "--group=1", "--items=1"}, 0, "正常終了"},
       {{"--list-items", "--group", "1", "--names", dir.path()}, 1, "ERROR "},
+      {base(QStringList(74, "1-1361").join(',')), 2, "ERROR  出力項目が多すぎます（100000 項目まで）。"},
   };
   for (const auto& [args, status, err] : cases) {
     Ran r = run("h7extract", args);
     EXPECT_EQ(r.status, status) << args.join(' ').toStdString() << ": " << r.err.toStdString();
     EXPECT_TRUE(r.err.startsWith(err)) << args.join(' ').toStdString() << ": " << r.err.toStdString();
+  }
+}
+
+// Memory stays flat however much output a small input makes: empty lines each make a
+// row of empty fields, a pipe is read and written in pieces, an item list can be long.
+TEST_F(H7Extract, MemoryBoundedOnAnyInput) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+  GTEST_SKIP() << "sanitizers keep memory of their own";
+#endif
+  auto repeat = [](const std::string& piece, std::size_t times) {
+    std::string all;
+    while (times--) all += piece;
+    return all;
+  };
+  const std::string cr(1 << 20, '\r');
+  const struct {
+    const char* what;
+    std::string data;  // empty: h7sample's
+    QString items = "1-1361";
+    QStringList extra;
+    bool pipe = false;
+  } cases[] = {
+      {"70 times every item", "", QStringList(70, "1-1361").join(',')},  // first, on h7sample's data
+      {"CR LF lines", repeat("\r\n", 1 << 19)},
+      {"CR lines", cr},
+      {"CR lines, long form", cr.substr(0, 10000), "1-1361", {"--long"}},
+      {"CR LF lines through a pipe", repeat("\r\n", 1 << 19), "1-1361", {}, true},
+  };
+  for (const auto& c : cases) {
+    if (!c.data.empty()) {
+      QFile::remove(dir.file("H7S13S1.DAT"));
+      if (c.pipe) ASSERT_EQ(::mkfifo(QFile::encodeName(dir.file("H7S13S1.DAT")).constData(), 0600), 0);
+    }
+    std::thread writer([&] { if (!c.data.empty()) dir.write("H7S13S1.DAT", c.data); });
+    if (!c.pipe) writer.join();
+    QStringList args = base(c.items) << "--quiet" << c.extra;
+    args[args.indexOf("--output") + 1] = "/dev/null";
+    const Ran r = run("h7extract", args);
+    if (c.pipe) writer.join();
+    EXPECT_EQ(r.status, 0) << c.what << ": " << r.err.toStdString();
+    rusage children{};
+    ::getrusage(RUSAGE_CHILDREN, &children);  // the largest child so far
+    EXPECT_LE(children.ru_maxrss, 64 * 1024) << c.what;
   }
 }
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "core/half_width.h"
+#include "core/sjis.h"
 
 namespace {
 
@@ -39,6 +40,16 @@ TEST(HalfWidth, LeavesOtherCharactersAndDoesNotTrim) {
     const QString s = QString::fromUtf16(same);
     EXPECT_EQ(h7::halfWidth(s), QString(s).replace(QChar(0x3000), u' ')) << s.toStdString();
   }
+}
+
+// Decoding for people: control bytes as they are, a trail byte in the ASCII range kept
+// with its lead, a byte that is no character as U+FFFD (never Ctrl-Z).
+TEST(ShiftJis, DecodesEveryByte) {
+  const std::pair<std::string_view, const char16_t*> cases[] = {
+      {"a\x1A\x1C\x7F", u"a\x1A\x1C\x7F"}, {"\x95\x5C\x82\xA0", u"表あ"},
+      {"\x80z\xA0\xFD", u"\xFFFDz\xFFFD\xFFFD"}, {"\x81 \x81", u"\xFFFD \xFFFD"}, {"\xB1", u"ｱ"},
+  };
+  for (const auto& [bytes, text] : cases) EXPECT_EQ(h7::sjis::decode(bytes), QString::fromUtf16(text)) << bytes;
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
-// Lines of census and item-name files: CR LF and CR end a line, LF alone does not; a last
+// Lines of census and item-name files: CR LF and CR end a line, LF alone does not (unless
+// the file holds no CR at its start); a last
 // line without an end counts; an overlong line keeps only its head. The same lines
 // whatever the read sizes, the chunk edges and the number of worker threads.
 #include <gtest/gtest.h>
@@ -47,7 +48,8 @@ TEST(Lines, EndsWhereverTheEdgesFall) {
   const std::string big(40, 'x'), huge(5000, 'y');
   const std::pair<std::string, Lines> cases[] = {  // bytes, lines kept to 30 bytes
       {"", {}},           {"a", {"a"}},           {"a\r\n", {"a"}},         {"a\r\nb", {"a", "b"}},
-      {"a\rb\r", {"a", "b"}},                     {"a\nb\r\n", {"a\nb"}},   {"\n", {"\n"}},
+      {"a\rb\r", {"a", "b"}},                     {"a\nb\r\n", {"a\nb"}},   {"\n", {""}},
+      {"a\nb\n\nc", {"a", "b", "", "c"}},  // no CR: LF ends a line
       {"\r\n", {""}},     {"\r\n\r\n", {"", ""}}, {"a\r\r\nb", {"a", "", "b"}},
       {"a\r\n\n", {"a", "\n"}},                   {"\r", {""}},
       {big + "\r\n" + big + "\rz", {big.substr(0, 30), big.substr(0, 30), "z"}},

@@ -1,5 +1,5 @@
-// The item list read from a group's item-name file: groups, a lower-case copy, up to 1400
-// names, and failures that name the file.
+// The item list read from a group's item-name file: groups, a lower-case copy, LF line
+// ends, up to 1400 names, and failures that name the file.
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -20,7 +20,7 @@ QString listed(const Result<std::vector<ItemListEntry>>& list) {
 
 TEST(ItemNames, GroupsFilesAndFailures) {
   h7test::ScratchDir dir;
-  dir.write("NAMEH7S2.CCC", h7test::sjis("三\r\n四\r\n"));
+  dir.write("NAMEH7S2.CCC", h7test::sjis("三\n四\n"));  // LF line ends (a converted copy)
   dir.write("nameh7s3.ccc", h7test::sjis("五"));  // a lower-case copy is found
   EXPECT_EQ(listed(loadItemList({dir.path()}, 2, u"")), QStringLiteral("1362|三 1363|四"));
   EXPECT_EQ(listed(loadItemList({dir.path()}, 3, u"")), QStringLiteral("2376|五"));
@@ -34,7 +34,7 @@ TEST(ItemNames, GroupsFilesAndFailures) {
   dir.write("NAMEH7S1.CCC", names);
   EXPECT_EQ(loadItemList({dir.path()}, 1, u"名称")->back().name, QStringLiteral("名称1400"));
   dir.write("NAMEH7S1.CCC", names + "one more");
-  EXPECT_EQ(loadItemList({dir.path()}, 1, u"").failure(), withPath(msg::outOfRange(), file));
+  EXPECT_EQ(loadItemList({dir.path()}, 1, u"").failure(), withPath(msg::tooManyNames(1400), file));
 }
 
 // The first folder that holds the file wins; when none does, the message names every place.

@@ -122,12 +122,14 @@ TEST_F(Run, EndsAndFailuresKeepTheEarlierOutput) {
     rlim_t sizeLimit = RLIM_INFINITY;  // on the files this process writes
   } cases[] = {
       {"no items", [&] { in.itemSets = {{0, 5, 0}, {1, 0, 0}}; }, h7::errorMessage(h7::msg::noItems())},
-      {"missing data file", [&] { in.prefectures = {"13", "14"}; }, "ERROR  ファイルが見つかりません。"},
-      {"missing folder", [&] { in.inputFolder = dir.file("nowhere"); }, "ERROR  パスが見つかりません。"},
+      {"missing data file", [&] { in.prefectures = {"13", "14"}; },
+       "ERROR  ファイルが見つかりません。 (" + dir.file("H7S14S1.DAT") + ')'},
+      {"missing folder", [&] { in.inputFolder = dir.file("nowhere"); },
+       "ERROR  パスが見つかりません。 (" + dir.file("nowhere/H7S13S1.DAT") + ')'},
       {"data file a folder", [&] {
          in.prefectures = {"15"};
          QDir(dir.path()).mkdir("H7S15S1.DAT");
-       }, "ERROR  フォルダが指定されています。"},
+       }, "ERROR  フォルダが指定されています。 (" + dir.file("H7S15S1.DAT") + ')'},
       {"no group", [&] { in.group = 0; }, "ERROR  集計区分が選択されていません。"},
       {"missing names", [&] { QFile::remove(names); }, "ERROR  ファイルが見つかりません。 (" + names + ')'},
       {"names a folder", [&] {
@@ -135,21 +137,28 @@ TEST_F(Run, EndsAndFailuresKeepTheEarlierOutput) {
          QDir(dir.path()).mkdir("NAMEH7S1.CCC");
        }, "ERROR  フォルダが指定されています。 (" + names + ')'},
       {"1401 names", [&] { dir.write("NAMEH7S1.CCC", lines(std::vector<std::string>(1401, "n"))); },
-       "ERROR  インデックスが有効範囲にありません。 (" + names + ')'},
+       "ERROR  項目名称ファイルの行数が多すぎます（1400 行まで）。 (" + names + ')'},
       {"a name of 5000 bytes", [&] { dir.write("NAMEH7S1.CCC", std::string(5000, 'n')); },
        "ERROR  項目名称が長すぎます。 (" + names + ')'},
       {"empty names", [&] { dir.write("NAMEH7S1.CCC", ""); }, "正常終了  KCNT= 0   ICNT=  2  ,OCNT=  3"},
+      {"LF line ends", [&] {
+         dir.write("NAMEH7S1.CCC", "a\nb\nc\n");
+         std::string data = dir.bytes("H7S13S1.DAT");
+         dir.write("H7S13S1.DAT", data.erase(data.find('\r'), 1).erase(data.rfind('\r'), 1));
+       }, "正常終了  KCNT= 3   ICNT=  2  ,OCNT=  3"},
+      {"too many items", [&] { in.itemSets = std::vector<h7::ItemSet>(74, {1, 1361, 0}); },
+       "ERROR  出力項目が多すぎます（100000 項目まで）。"},
       {"position past 1400", [&] { in.itemSets = {{1, 1401, 0}}; }, "ERROR  インデックスが有効範囲にありません。"},
       {"runaway set", [&] { in.itemSets = {{1, 9e99, 0}}; }, "ERROR  インデックスが有効範囲にありません。"},
       {"code overflow", [&] {
          in.municipalityFilter = true;
          in.municipalities = {{100, 999}};
          writeData({record("13", "101", {}), record("13", "1E5", {})});
-       }, "ERROR  オーバーフローしました。"},
+       }, "ERROR  オーバーフローしました。 市区町村コード (" + dir.file("H7S13S1.DAT") + ", 2 行目)"},
       {"value overflow", [&] {
          in.numerify = true;
-         writeData({record("13", "101", {"     1E999"})});
-       }, "ERROR  オーバーフローしました。"},
+         writeData({record("13", "101", {"         1", "     1E999"})});
+       }, "ERROR  オーバーフローしました。 項目番号 2 (" + dir.file("H7S13S1.DAT") + ", 1 行目)"},
       {"output empty", [&] { in.outputFile = ""; }, "ERROR  パス名が無効です。"},
       {"output folder missing", [&] { in.outputFile = dir.file("missing/out.csv"); }, "ERROR  パスが見つかりません。"},
       {"output a folder", [&] { in.outputFile = dir.path(); }, "ERROR  フォルダが指定されています。"},
