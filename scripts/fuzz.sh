@@ -30,7 +30,7 @@ for name in "${names[@]}"; do
   mkdir -p "$corpus" "$artifacts"
   log="$build/fuzz-$name.log"
   echo "==> fuzz_$name for ${FUZZ_SECONDS}s"
-  if "$build/bin/fuzz_$name" -max_total_time="$FUZZ_SECONDS" -timeout=10 -rss_limit_mb=2048 \
+  if "$build/bin/fuzz_$name" -max_total_time="$FUZZ_SECONDS" -timeout=10 -rss_limit_mb=512 -max_len=1048576 \
        -print_final_stats=1 -artifact_prefix="$artifacts/$name-" \
        "$corpus" "tests/fuzz/corpus/$name" >"$log" 2>&1; then
     runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
