@@ -603,8 +603,8 @@ int main(int argc, char* argv[]) {
   QCommandLineParser parser;
   if (auto problem = h7::readCommandLine(parser, options, arguments)) {
     const std::string argument = problem->argument.toStdString();
-    return usageError(problem->kind == h7::ArgumentProblem::Unknown ? "unknown argument '" + argument + "'"
-                                                                    : argument + " needs a value");
+    return usageError(problem->kind == h7::ArgumentProblem::MissingValue ? argument + " needs a value"
+                                                                         : "unknown argument '" + argument + "'");
   }
   if (parser.isSet(QStringLiteral("help"))) {
     std::fputs(kHelp, stdout);

@@ -2,6 +2,8 @@
 
 #include <QCommandLineParser>
 #include <QDir>
+#include <QRegularExpression>
+#include <algorithm>
 
 #include "core/command_line.h"
 #include "core/half_width.h"
@@ -16,17 +18,23 @@ namespace h7::cli {
 
 namespace {
 
-// Splits "FIRST-LAST" at a minus sign that is not the first character.
-std::pair<QString, QString> splitRange(const QString& text) {
-  qsizetype dash = text.indexOf(u'-', 1);
-  if (dash < 0) return {text, QString()};
-  return {text.left(dash), text.mid(dash + 1)};
+// One number of the command line: after the half-width conversion and trimming the blanks
+// around it, digits only. Null when it is anything else.
+QString strictNumber(const QString& text) {
+  const QString half = halfWidth(text);
+  const QString number = trimBlanks(half).toString();
+  static const QRegularExpression digits(QStringLiteral("^[0-9]+$"));
+  return digits.match(number).hasMatch() ? number : QString();
 }
 
-// A usage mistake: the description, then how to see the usage.
-Failure usageFailure(const Failure& f) { return {f.description + u'\n' + msg::helpHint()}; }
-// A value the rules of the screens reject: "ERROR  " and the description.
-Failure ruleFailure(const Failure& f) { return {errorMessage(f)}; }
+// "N" or "N-M" of strict numbers (M null when absent); false when the form is wrong.
+bool strictRange(const QString& text, QString& first, QString& last) {
+  const QStringList parts = text.split(u'-');
+  if (parts.size() > 2) return false;
+  first = strictNumber(parts[0]);
+  last = parts.size() == 2 ? strictNumber(parts[1]) : QString();
+  return !first.isNull() && (parts.size() == 1 || !last.isNull());
+}
 
 const QList<QCommandLineOption>& options() {
   static const QList<QCommandLineOption> all = [] {
@@ -41,39 +49,74 @@ const QList<QCommandLineOption>& options() {
   return all;
 }
 
+// Options given twice with different values, or with an empty folder, and options that
+// cannot go together, in the order a user would fix them.
+std::optional<Failure> checkCombinations(const QCommandLineParser& p) {
+  for (const QCommandLineOption& o : options()) {
+    const QString name = o.names().constLast();
+    if (o.valueName().isEmpty() || !p.isSet(name)) continue;
+    QStringList values = p.values(name);
+    values.removeDuplicates();
+    if (values.size() > 1) return usage(msg::givenTwice(QStringLiteral("--") + name));
+    if ((name == u"names" || name == u"input") && values.first().isEmpty())
+      return usage(msg::missingValue(QStringLiteral("--") + name));
+  }
+  const bool list = p.isSet(QStringLiteral("list-items"));
+  for (const char* name : {"key", "long"})
+    if (list && p.isSet(QString::fromLatin1(name)))
+      return usage(msg::notTogether(QStringLiteral("--") + QLatin1String(name), QStringLiteral("--list-items")));
+  if (!list && p.isSet(QStringLiteral("filter")))
+    return usage(msg::onlyWith(QStringLiteral("--filter"), QStringLiteral("--list-items")));
+  if (p.isSet(QStringLiteral("utf8")) && p.isSet(QStringLiteral("utf8-bom")))
+    return usage(msg::notTogether(QStringLiteral("--utf8"), QStringLiteral("--utf8-bom")));
+  return std::nullopt;
+}
+
+// The item sets of --items, cut at a FIRST of 0, then the items whose names --items-matching
+// finds among the group's, checked by the item selection screen's rules.
+std::optional<Failure> readItems(const QCommandLineParser& p, Invocation& in) {
+  std::vector<ItemSet> sets;
+  if (p.isSet(QStringLiteral("items"))) {
+    auto parsed = parseItemSets(p.value(QStringLiteral("items")));
+    if (!parsed) return parsed.failure();
+    sets = std::move(*parsed);
+    const auto zero = std::find_if(sets.begin(), sets.end(), [](const ItemSet& s) { return s.first == 0; });
+    sets.erase(zero, sets.end());  // a FIRST of 0 ends the --items list only
+  }
+  if (p.isSet(QStringLiteral("items-matching"))) {
+    const QString key = p.value(QStringLiteral("items-matching"));
+    if (trimBlanks(halfWidth(key)).isEmpty()) return usage(msg::emptyMatchKey());
+    const auto list = loadItemList(in.run.nameFolders, in.run.group, key);  // the item list's filter search
+    if (!list) return list.failure();
+    const double largest = itemBounds(in.run.group).largest;  // a name file may hold lines past the group's items
+    const std::size_t before = sets.size();
+    for (const ItemListEntry& e : *list)
+      if (e.number <= largest) sets.push_back({double(e.number), 0, 0});
+    if (sets.size() == before) return rejected(msg::nothingMatches(key));
+  }
+  if (auto failure = checkItemSets(sets, itemBounds(in.run.group))) return rejected(*failure);
+  std::vector<ItemSet> counted = sets;  // a list too long to write is refused before any file is touched
+  if (!counted.empty())
+    if (auto items = outputItemPositions(counted, tabulationGroup(in.run.group)->offset);
+        !items && items.failure() == msg::tooManyItems((long long)kMaxOutputItems))
+      return rejected(items.failure());
+  in.run.itemSets = std::move(sets);
+  return std::nullopt;
+}
+
 // The values of an extraction: prefectures, item sets and municipality ranges, checked.
 std::optional<Failure> readRunValues(const QCommandLineParser& p, Invocation& in) {
   const QString pref = p.value(QStringLiteral("pref"));
   in.allPrefectures = pref.trimmed().compare(QLatin1String("all"), Qt::CaseInsensitive) == 0;
   if (!in.allPrefectures) {
     auto list = parsePrefectures(pref);
-    if (!list) return ruleFailure(msg::badPrefecture());
+    if (!list) return list.failure();
     in.run.prefectures = *list;
   }
-  std::vector<ItemSet> sets;
-  if (const QString items = p.value(QStringLiteral("items")); p.isSet(QStringLiteral("items"))) {
-    auto parsed = parseItemSets(items);
-    if (!parsed) return msg::badItemSets(items);
-    sets = std::move(*parsed);
-  }
-  if (const QString key = p.value(QStringLiteral("items-matching")); p.isSet(QStringLiteral("items-matching"))) {
-    const auto list = loadItemList(in.run.nameFolders, in.run.group, key);  // the item list's filter search
-    if (!list) return ruleFailure(list.failure());
-    if (list->empty()) return msg::nothingMatches(key);
-    for (const ItemListEntry& e : *list) sets.push_back({double(e.number), 0, 0});
-  }
-  if (auto failure = checkItemSets(sets, itemBounds(in.run.group))) return ruleFailure(*failure);
-  std::vector<ItemSet> counted = sets;  // a list too long to write is refused before any file is touched
-  if (!counted.empty() && counted.front().first != 0)
-    if (auto items = outputItemPositions(counted, tabulationGroup(in.run.group)->offset);
-        !items && items.failure() == msg::tooManyItems((long long)kMaxOutputItems))
-      return ruleFailure(items.failure());
-  in.run.itemSets = std::move(sets);
+  if (auto failure = readItems(p, in)) return failure;
   if (!p.isSet(QStringLiteral("municipalities"))) return std::nullopt;
-  const QString text = p.value(QStringLiteral("municipalities"));
-  auto ranges = parseMunicipalityRanges(text);
-  if (!ranges) return msg::badRanges(text);
-  if (auto failure = checkMunicipalityRanges(*ranges)) return ruleFailure(*failure);
+  auto ranges = parseMunicipalityRanges(p.value(QStringLiteral("municipalities")));
+  if (!ranges) return ranges.failure();
   in.run.municipalityFilter = true;
   in.run.municipalities = std::move(*ranges);
   return std::nullopt;
@@ -84,16 +127,18 @@ std::optional<Failure> readRunValues(const QCommandLineParser& p, Invocation& in
 Result<Invocation> readInvocation(const QStringList& args, const QString& programFolder) {
   QCommandLineParser p;
   if (auto problem = readCommandLine(p, options(), args))
-    return usageFailure(problem->kind == ArgumentProblem::Unknown ? msg::unknownOption(problem->argument)
-                                                                  : msg::missingValue(problem->argument));
+    return usage(problem->kind == ArgumentProblem::Unknown   ? msg::unknownOption(problem->argument)
+                 : problem->kind == ArgumentProblem::Stray ? msg::strayArgument(problem->argument)
+                                                           : msg::missingValue(problem->argument));
   Invocation in;
   if (p.isSet(QStringLiteral("help"))) in.mode = Mode::Help;
   else if (p.isSet(QStringLiteral("version"))) in.mode = Mode::Version;
   if (in.mode != Mode::Extract) return in;
+  if (auto failure = checkCombinations(p)) return *failure;
 
   const QString group = p.value(QStringLiteral("group"));
-  if (!p.isSet(QStringLiteral("group"))) return usageFailure(msg::optionsRequired(QStringLiteral("--group")));
-  if (group != u"1" && group != u"2" && group != u"3") return usageFailure(msg::badGroup());
+  if (!p.isSet(QStringLiteral("group"))) return usage(msg::optionsRequired(QStringLiteral("--group")));
+  if (group != u"1" && group != u"2" && group != u"3") return usage(msg::badGroup());
   in.run.group = group.toInt();
   in.run.inputFolder = p.value(QStringLiteral("input"));
   in.run.nameFolders = p.isSet(QStringLiteral("names")) ? QStringList{p.value(QStringLiteral("names"))}
@@ -108,7 +153,7 @@ Result<Invocation> readInvocation(const QStringList& args, const QString& progra
   for (const char* name : {"input", "output", "pref"})
     if (!p.isSet(QString::fromLatin1(name))) missing << QStringLiteral("--") + QLatin1String(name);
   if (!p.isSet(QStringLiteral("items")) && !p.isSet(QStringLiteral("items-matching"))) missing << QStringLiteral("--items");
-  if (!missing.isEmpty()) return usageFailure(msg::optionsRequired(missing.join(u' ')));
+  if (!missing.isEmpty()) return usage(msg::optionsRequired(missing.join(u' ')));
   in.run.outputFile = p.value(QStringLiteral("output"));
   if (in.run.outputFile == u"-") in.run.outputDescriptor = 1;  // standard output
   in.run.key = p.isSet(QStringLiteral("key"));
@@ -122,46 +167,53 @@ Result<Invocation> readInvocation(const QStringList& args, const QString& progra
   return in;
 }
 
-std::optional<std::vector<ItemSet>> parseItemSets(const QString& text) {
+Result<std::vector<ItemSet>> parseItemSets(const QString& text) {
   std::vector<ItemSet> sets;
   for (const QString& part : text.split(u',')) {
-    const QString set = halfWidth(part.trimmed());
-    const qsizetype colon = set.indexOf(u':');
-    auto [first, last] = splitRange(colon < 0 ? set : set.left(colon));
-    const QString interval = colon < 0 ? QString() : set.mid(colon + 1);
-    if (first.isEmpty() || (colon >= 0 && interval.isEmpty())) return std::nullopt;
+    const QString set = halfWidth(part);
+    const QStringList pieces = set.split(u':');
+    QString first, last, interval;
+    if (pieces.size() > 2 || !strictRange(pieces[0], first, last)) return usage(msg::badItemSets(text));
+    if (pieces.size() == 2 && (interval = strictNumber(pieces[1])).isNull()) return usage(msg::badItemSets(text));
     sets.push_back({storedItemValue(first), storedItemValue(last), storedItemValue(interval)});
   }
   return sets;
 }
 
-std::optional<std::vector<MunicipalityRange>> parseMunicipalityRanges(const QString& text) {
+Result<std::vector<MunicipalityRange>> parseMunicipalityRanges(const QString& text) {
   std::vector<MunicipalityRange> ranges;
   for (const QString& part : text.split(u',')) {
-    const QString range = halfWidth(part.trimmed());
-    if (range.isEmpty()) return std::nullopt;
-    auto [first, last] = splitRange(range);
+    QString first, last;
+    if (!strictRange(part, first, last)) return usage(msg::badRanges(text));
     ranges.push_back({numericValue(first), numericValue(last)});
   }
+  if (ranges.front().first == 0) return rejected(msg::noRanges(text));  // the filter would keep nothing
+  if (auto failure = checkMunicipalityRanges(ranges)) return rejected(*failure);
   return ranges;
 }
 
-std::optional<QStringList> parsePrefectures(const QString& text) {
+Result<QStringList> parsePrefectures(const QString& text) {
+  static const QRegularExpression form(QStringLiteral("^([0-9]{1,2}|TT)(-([0-9]{1,2}))?$"));
   QStringList list;
   for (const QString& part : text.split(u',')) {
-    auto [first, last] = splitRange(part.trimmed());
-    const PrefectureCheck from = checkPrefecture(first);
-    if (from.failure) return std::nullopt;
-    if (last.isNull()) {
+    QStringList ends = halfWidth(part).split(u'-');
+    for (QString& end : ends) end = trimBlanks(end).toString();
+    const QRegularExpressionMatch m = form.match(ends.join(u'-'));
+    if (!m.hasMatch()) return usage(msg::badPrefectures(text));
+    const PrefectureCheck from = checkPrefecture(m.captured(1));
+    if (from.failure) return rejected(*from.failure);
+    if (!m.hasCaptured(3)) {
       list << from.text;
       continue;
     }
-    const PrefectureCheck to = checkPrefecture(last);
-    if (to.failure || from.text == u"TT" || to.text == u"TT") return std::nullopt;
-    const int a = int(numericValue(from.text)), b = int(numericValue(to.text));
-    if (a > b) return std::nullopt;
+    const PrefectureCheck to = checkPrefecture(m.captured(3));
+    if (to.failure || from.text == u"TT") return rejected(msg::badPrefecture());
+    const int a = from.text.toInt(), b = to.text.toInt();
+    if (a > b) return rejected(msg::badPrefecture());
     for (int n = a; n <= b; ++n) list << QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0'));
   }
+  list.sort();  // in prefecture order, each once
+  list.removeDuplicates();
   return list;
 }
 
@@ -173,7 +225,7 @@ QStringList prefecturesFound(const QString& folder, const TabulationGroup& group
         !name.endsWith(suffix, Qt::CaseInsensitive))
       continue;
     const QString pref = name.mid(3, 2).toUpper();
-    if (!checkPrefecture(pref).failure && !found.contains(pref)) found << pref;
+    if (pref != u"TT" && !checkPrefecture(pref).failure && !found.contains(pref)) found << pref;  // TT only when named
   }
   found.sort();
   return found;
@@ -194,20 +246,24 @@ QString usage() {
       "  --output FILE      CSV file to write; replaced only when the run completes;\n"
       "                     - writes to standard output   e.g. --output tokyo.csv   --output -\n"
       "  --pref NN          prefecture number 01-47 or TT (normalised like the screen field),\n"
-      "                     or a list and ranges, or all: one output, prefectures in order\n"
+      "                     or a list and ranges, or all (every 01-47 file in --input; TT only\n"
+      "                     when named): one output, prefectures in order, each once\n"
       "                     e.g. --pref 13   --pref 5 (05)   --pref 01-47   --pref 13,14   --pref all\n"
       "  --group 1|2|3      tabulation group: 1 = tables 004-013 (items 1-1361),\n"
       "                     2 = 014-017 (1362-2375), 3 = 018-020 (2376-3052)\n"
       "  --items SETS       item sets FIRST[-LAST][:INTERVAL], comma-separated, in output order;\n"
-      "                     a FIRST of 0 ends the list\n"
+      "                     a FIRST of 0 ends this list (the --items-matching items still follow);\n"
+      "                     at most 100000 items in all\n"
       "                     e.g. --items 1-991:10,1200   (1, 11, ..., 991, then 1200)\n"
       "  --items-matching KEY\n"
       "                     also every item whose name contains KEY (the --filter rule), in\n"
-      "                     item order, after the --items sets; one of the two is needed\n"
+      "                     item order, after the --items sets; one of the two is needed;\n"
+      "                     only the group's items; a KEY that matches none is refused\n"
       "                     e.g. --items-matching 世帯\n"
       "  --municipalities RANGES\n"
       "                     keep only records whose municipality code is in a range\n"
-      "                     FIRST[-LAST], comma-separated, codes 100-999\n"
+      "                     FIRST[-LAST], comma-separated, codes 100-999 (a FIRST of 0 ends the\n"
+      "                     list; it must keep at least one range)\n"
       "                     e.g. --municipalities 101-105,201\n"
       "  --numerify         write numeric values (character data becomes 0) instead of raw fields\n"
       "  --key              a first column KEY_CODE: prefecture, municipality and area code in\n"
@@ -226,6 +282,9 @@ QString usage() {
       "  --list-items       print the item numbers and names of a group (number TAB name)\n"
       "  --filter KEY       with --list-items: only names containing KEY (half-width\n"
       "                     characters in KEY are widened)   e.g. --filter 世帯\n"
+      "\n"
+      "Numbers are digits (full-width ones too) with blanks around them allowed; anything else\n"
+      "is refused. Each option may be given once (or again with the same value).\n"
       "\n"
       "Exit status: 0 completed, 1 the run failed, 2 bad arguments or a rejected value.\n");
 }

@@ -30,15 +30,16 @@ struct Invocation {
 // text for stderr.
 Result<Invocation> readInvocation(const QStringList& args, const QString& programFolder);
 
-// "FIRST[-LAST][:INTERVAL],..." into the values the item selection fields would store
-// (half-width conversion, truncated numeric value); empty when the form is wrong.
-std::optional<std::vector<ItemSet>> parseItemSets(const QString& text);
-// "FIRST[-LAST],..." into municipality ranges, stored by the same rule as ranges 1-4.
-std::optional<std::vector<MunicipalityRange>> parseMunicipalityRanges(const QString& text);
-// "13", "01-47", "13,14,TT": each number checked and normalised like the prefecture
-// field, ranges expanded, in the order given; empty when one is rejected.
-std::optional<QStringList> parsePrefectures(const QString& text);
-// The prefectures of the group's census data files in a folder, in order.
+// "FIRST[-LAST][:INTERVAL],..." of strict numbers (digits, after the half-width conversion
+// and blanks trimmed) into the values the item selection fields would store.
+Result<std::vector<ItemSet>> parseItemSets(const QString& text);
+// "FIRST[-LAST],..." of strict numbers into municipality ranges, checked by the municipality
+// screen's rules; a list that keeps no record (a first FIRST of 0) is refused.
+Result<std::vector<MunicipalityRange>> parseMunicipalityRanges(const QString& text);
+// "13", "01-47", "13,14,TT": one or two digits or TT, each checked and normalised like the
+// prefecture field, ranges expanded; in prefecture order, each once.
+Result<QStringList> parsePrefectures(const QString& text);
+// The prefectures 01-47 whose census data files of the group a folder holds, in order.
 QStringList prefecturesFound(const QString& folder, const TabulationGroup& group);
 
 QString usage();

@@ -70,8 +70,8 @@ QString statsReport(const RunResult& r, int offset) {
 int runCommand(const QStringList& args, const QString& programFolder, std::FILE* out, std::FILE* err) {
   Result<Invocation> in = readInvocation(args, programFolder);
   if (!in) {
-    print(err, in.failure().description + u'\n');
-    return 2;
+    print(err, errorMessage(in.failure()) + u'\n');
+    return exitStatus(in.failure());
   }
   switch (in->mode) {
     case Mode::Help: print(out, usage()); return 0;

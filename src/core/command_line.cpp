@@ -30,7 +30,7 @@ std::optional<ArgumentProblem> readCommandLine(QCommandLineParser& parser, const
   // The shortest start of the arguments that fails names the culprit: its last argument.
   for (qsizetype n = 1; n <= arguments.size(); ++n) {
     bool ok = false;
-    if (auto stray = parses(options, arguments.first(n), ok)) return ArgumentProblem{ArgumentProblem::Unknown, *stray};
+    if (auto stray = parses(options, arguments.first(n), ok)) return ArgumentProblem{ArgumentProblem::Stray, *stray};
     if (ok) continue;
     const QString& last = arguments[n - 1];
     if (!takesValue(options, last)) return ArgumentProblem{ArgumentProblem::Unknown, last};

@@ -11,12 +11,12 @@
 namespace h7 {
 
 struct ArgumentProblem {
-  enum Kind { Unknown, MissingValue } kind;
+  enum Kind { Unknown, MissingValue, Stray } kind;  // Stray: an argument that is no option
   QString argument;  // as typed
 };
 
-// Adds the options to the parser and reads the arguments (program name excluded). An
-// argument that is no option counts as an unknown one.
+// Adds the options to the parser and reads the arguments (program name excluded); every
+// argument after "--" is a stray one.
 std::optional<ArgumentProblem> readCommandLine(QCommandLineParser& parser, const QList<QCommandLineOption>& options,
                                                const QStringList& arguments);
 

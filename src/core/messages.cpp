@@ -8,7 +8,10 @@
 
 namespace h7 {
 
-QString errorMessage(const Failure& failure) { return QStringLiteral("ERROR  ") + failure.description; }
+QString errorMessage(const Failure& failure) {
+  if (failure.kind == FailureKind::Usage) return failure.description + u'\n' + msg::helpHint();
+  return QStringLiteral("ERROR  ") + failure.description;
+}
 
 QString itemListMessage(const Failure& failure) { return QStringLiteral("ERROR ") + failure.description; }
 

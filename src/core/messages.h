@@ -8,11 +8,23 @@
 
 namespace h7 {
 
+// What a failure means to a program that ends with an exit status: a run that failed
+// or was refused for the files' sake (1), a value the rules reject (2), a command line
+// that cannot be read (2, followed by how to see the usage).
+enum class FailureKind { RunFailed, Rejected, Usage };
+
 // Why something could not be done, in the user's words.
 struct Failure {
   QString description;
+  FailureKind kind = FailureKind::RunFailed;
   bool operator==(const Failure&) const = default;
 };
+
+// The failure as a rejected value or as a usage mistake.
+inline Failure rejected(Failure f) { return f.kind = FailureKind::Rejected, f; }
+inline Failure usage(Failure f) { return f.kind = FailureKind::Usage, f; }
+// The exit status of a program that ends with the failure.
+inline int exitStatus(const Failure& f) { return f.kind == FailureKind::RunFailed ? 1 : 2; }
 
 // A value, or the failure that stopped it.
 template <class T>
@@ -32,7 +44,8 @@ class Result {
   std::optional<Failure> failure_;
 };
 
-// The message of a failure: "ERROR  " and its description.
+// The message of a failure: "ERROR  " and its description; a usage mistake's is its
+// description and how to see the usage.
 QString errorMessage(const Failure& failure);
 // The item list's own form: "ERROR " (one blank) and the description.
 QString itemListMessage(const Failure& failure);
@@ -86,6 +99,21 @@ inline Failure badGroup() { return {QStringLiteral("--group には 1、2 また�
 inline Failure optionsRequired(const QString& options) { return {options + QStringLiteral(" を指定してください。")}; }
 inline Failure badItemSets(const QString& text) { return {QStringLiteral("--items の形式が正しくありません: ") + text}; }
 inline Failure nothingMatches(const QString& key) { return {QStringLiteral("--items-matching に合う項目がありません: ") + key}; }
+inline Failure emptyMatchKey() { return {QStringLiteral("--items-matching に名称の一部を指定してください。")}; }
+inline Failure badPrefectures(const QString& text) { return {QStringLiteral("--pref の形式が正しくありません: ") + text}; }
+inline Failure noRanges(const QString& text) {
+  return {QStringLiteral("--municipalities に範囲がありません（開始 0 で終わります）: ") + text};
+}
+inline Failure notTogether(const QString& a, const QString& b) {
+  return {a + QStringLiteral(" と ") + b + QStringLiteral(" は一緒に指定できません。")};
+}
+inline Failure onlyWith(const QString& option, const QString& with) {
+  return {option + QStringLiteral(" は ") + with + QStringLiteral(" と一緒に指定してください。")};
+}
+inline Failure givenTwice(const QString& option) {
+  return {option + QStringLiteral(" が異なる値で 2 回指定されています。")};
+}
+inline Failure strayArgument(const QString& argument) { return {QStringLiteral("余分な引数です: ") + argument}; }
 inline Failure badRanges(const QString& text) {
   return {QStringLiteral("--municipalities の形式が正しくありません: ") + text};
 }

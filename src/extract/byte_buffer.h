@@ -16,6 +16,7 @@ class ByteBuffer {
   const char* data() const { return data_.get(); }
   std::string_view view() const { return {data_.get(), size_}; }
   void clear() { size_ = 0; }
+  void truncate(std::size_t size) { size_ = size < size_ ? size : size_; }
 
   // Room for at least `n` more bytes at the end; write into it, then call commit.
   char* room(std::size_t n) {

@@ -99,8 +99,11 @@ void countValuesWithoutNumber(Chunk& c, const RecordView& record, const RecordLa
 // The long form's lines of a record, handed on in pieces as they grow (an item list of
 // many long names makes megabytes of one record).
 bool appendLongLines(Chunk& c, const RecordView& record, const RecordLayout& layout) {
-  for (std::size_t i = 0; i < layout.positions.size(); ++i)
-    if (!appendLongLine(c.out, record, layout, i) || !c.flushIfFull()) return false;
+  for (std::size_t i = 0; i < layout.positions.size(); ++i) {
+    const std::size_t lineStart = c.out.size();
+    if (!appendLongLine(c.out, record, layout, i)) return c.out.truncate(lineStart), false;
+    if (!c.flushIfFull()) return false;
+  }
   return true;
 }
 
@@ -141,7 +144,9 @@ PipelineResult writeRecords(const RunInputs& in, const TabulationGroup& group, R
         if (!acceptsMunicipality(in.municipalities, *code)) return true;
       }
       record.reset(line, layout.lastPosition, mayHoldHighBytes);
+      const std::size_t lineStart = c.out.size();  // a failing record leaves no part of a line
       if (!(in.longForm ? appendLongLines(c, record, layout) : appendRecordLine(c.out, record, layout))) {
+        if (!in.longForm) c.out.truncate(lineStart);
         c.failure = msg::overflowInItem(overflowingItem(record, layout) + group.offset);
         return false;
       }

@@ -32,6 +32,13 @@ class H7Extract : public ::testing::Test {
   QStringList base(const QString& items) const {
     return {"--input", dir.path(), "--output", dir.file("out.csv"), "--pref", "13", "--group", "1", "--items", items};
   }
+  // The arguments with the option's value replaced, or the option added.
+  static QStringList with(QStringList args, const QString& option, const QString& value) {
+    const qsizetype at = args.indexOf(option);
+    if (at < 0) return args << option << value;
+    args[at + 1] = value;
+    return args;
+  }
   h7test::ScratchDir dir;
 };
 
@@ -50,25 +57,47 @@ TEST_F(H7Extract, SameBytesAsTheCoreRun) {
     args[args.indexOf("--output") + 1] = "-";  // standard output: the same bytes
     EXPECT_EQ(run("h7extract", numerify ? args + QStringList{"--numerify"} : args).out.toStdString(), dir.bytes("core.csv"));
   }
+  // A run into standard output that fails on its second record stops after the first one's line.
+  const std::string data = dir.bytes("H7S13S1.DAT"), first = data.substr(0, data.find("\r\n") + 2);
+  dir.write("H7S13S1.DAT", first + std::string(first).replace(50, 10, "     1E999"));
+  const Ran failed = run("h7extract", with(base("1-3"), "--output", "-") << "--numerify" << "--key");
+  EXPECT_EQ(std::tuple(failed.status, failed.out.count("\r\n"), failed.out.endsWith("\r\n")), std::tuple(1, 2, true));
 }
 
 TEST_F(H7Extract, ExitStatusAndMessages) {
+  std::string names;  // a name file of 1400 lines, the last past group 1's items
+  for (int i = 1; i < 1400; ++i) names += "n\r\n";
+  dir.write("NAMEH7S1.CCC", names + "past\r\n");
   const std::tuple<QStringList, int, QString> cases[] = {  // arguments, exit status, start of stderr
       {{"--bogus"}, 2, "不明なオプションです: --bogus"},
       {{"--input"}, 2, "--input に値がありません。"},
       {{"--group", "4"}, 2, "--group には 1、2 または 3"},
-      {base("1") << "--pref" << "48", 2, "ERROR  都道府県番号異常"},
+      {with(base("1"), "--pref", "48"), 2, "ERROR  都道府県番号異常"},
       {base("2000"), 2, "ERROR  最大項目番号を超えた"},
       {base("1,"), 2, "--items の形式が正しくありません"},
-      {base("1") << "--municipalities" << "99", 2, "ERROR  市区町番号が不明"},
+      {base("1abc"), 2, "--items の形式が正しくありません: 1abc\n'h7extract --help'"},
+      {with(base("1"), "--municipalities", "99"), 2, "ERROR  市区町番号が不明"},
+      {with(base("1"), "--municipalities", "abc"), 2, "--municipalities の形式が正しくありません: abc"},
+      {with(base("1"), "--municipalities", "0"), 2, "ERROR  --municipalities に範囲がありません"},
+      {with(base("1"), "--pref", "5.5-7"), 2, "--pref の形式が正しくありません: 5.5-7"},
       {base("0,5"), 1, "ERROR  出力項目の選択指定がされていません。"},
-      {base("1") << "--pref" << "５", 1, "ERROR  ファイルが見つかりません。"},  // 05: checked, normalised
-      {base("1362") << "--pref" << "all" << "--group" << "2", 1, "ERROR  ファイルが見つかりません。"},
+      {with(base("1"), "--pref", "５"), 1, "ERROR  ファイルが見つかりません。 (" + dir.file("H7S05S1.DAT") + ')'},  // 05
+      {with(with(base("1362"), "--pref", "all"), "--group", "2"), 1, "ERROR  ファイルが見つかりません。"},
       {base("１-３"), 0, "正常終了"},
-      {base("1") << "--items-matching" << "85", 0, "正常終了"},  // widened: the names hold ８５
-      {base("1") << "--items-matching" << "zzz", 2, "--items-matching に合う項目がありません: zzz"},
+      {with(base("1"), "--items-matching", "85"), 0, "正常終了"},  // widened: the names hold ８５
+      {with(base("0"), "--items-matching", "85"), 0, "正常終了"},    // a FIRST of 0 ends --items only
+      {with(base("1"), "--items-matching", "zzz"), 2, "ERROR  --items-matching に合う項目がありません: zzz"},
+      {with(base("1"), "--items-matching", " "), 2, "--items-matching に名称の一部を指定してください。"},
+      {with(base("1"), "--items-matching", "past") << "--names" << dir.path(), 2, "ERROR  --items-matching に合う項目がありません"},  // line 1400 only
+      {with(with(base("1"), "--items-matching", "x"), "--names", dir.file("none")), 1, "ERROR  ファイルが見つかりません。"},
       {{"--input=" + dir.path(), "--output=" + dir.file("o.csv"), "--pref=13", "--group=1", "--items=1"}, 0, "正常終了"},
-      {{"--list-items", "--group", "1", "--names", dir.path()}, 1, "ERROR "},
+      {{"--list-items", "--group", "1", "--names", dir.file("none")}, 1, "ERROR "},
+      {{"--list-items", "--group", "1", "--long"}, 2, "--long と --list-items は一緒に指定できません。"},
+      {base("1") << "--filter" << "x", 2, "--filter は --list-items と一緒に指定してください。"},
+      {base("1") << "--utf8" << "--utf8-bom", 2, "--utf8 と --utf8-bom は一緒に指定できません。"},
+      {base("1") << "--group" << "2", 2, "--group が異なる値で 2 回指定されています。"},
+      {base("1") << "--group" << "1" << "--names" << "", 2, "--names に値がありません。"},
+      {base("1") << "--" << "--key", 2, "余分な引数です: --key"},
       {base(QStringList(74, "1-1361").join(',')), 2, "ERROR  出力項目が多すぎます（100000 項目まで）。"},
   };
   for (const auto& [args, status, err] : cases) {
@@ -130,28 +159,33 @@ TEST_F(H7Extract, HelpAndListItems) {
   for (const QByteArray& row : found) EXPECT_TRUE(row.contains("８５")) << row.toStdString();
 }
 
+// Numbers are digits only (full-width ones welcome); prefecture lists come out in order,
+// each once.
 TEST(H7ExtractArguments, ItemSetsAndPrefectures) {
+  auto value = [](const auto& r) { return r ? std::optional(*r) : std::nullopt; };
   using Sets = std::optional<std::vector<h7::ItemSet>>;
   const std::pair<QString, Sets> sets[] = {
-      {"1-991:10", Sets{{{1, 991, 10}}}},   {"12.9-1e3", Sets{{{12, 1000, 0}}}},
-      {"１２－２０：２", Sets{{{12, 20, 2}}}}, {"-5-3", Sets{{{-5, 3, 0}}}},
-      {"20-10:-5, 1", Sets{{{20, 10, -5}, {1, 0, 0}}}},
-      {"", std::nullopt}, {"1,,2", std::nullopt}, {"1:", std::nullopt},
+      {"1-991:10", Sets{{{1, 991, 10}}}}, {"１２－２０：２", Sets{{{12, 20, 2}}}}, {" 20 - 30 , 1", Sets{{{20, 30, 0}, {1, 0, 0}}}},
+      {"", std::nullopt},   {"1,,2", std::nullopt}, {"1:", std::nullopt},   {"1abc", std::nullopt},
+      {"1.9", std::nullopt}, {"&H10", std::nullopt}, {"-5-3", std::nullopt}, {"20-10:-5", std::nullopt},
+      {"1-2-3", std::nullopt}, {"1:2:3", std::nullopt}, {"1e3", std::nullopt},
   };
-  for (const auto& [text, parsed] : sets) EXPECT_EQ(h7::cli::parseItemSets(text), parsed) << text.toStdString();
+  for (const auto& [text, parsed] : sets) EXPECT_EQ(value(h7::cli::parseItemSets(text)), parsed) << text.toStdString();
   using List = std::optional<QStringList>;
   const std::pair<QString, List> prefectures[] = {
-      {"５", List{{"05"}}}, {"01-03,13", List{{"01", "02", "03", "13"}}}, {"13,TT", List{{"13", "TT"}}},
-      {"48", std::nullopt}, {"14-13", std::nullopt}, {"13,", std::nullopt}, {"TT-13", std::nullopt},
+      {"５", List{{"05"}}}, {"01-03,13", List{{"01", "02", "03", "13"}}}, {"TT,13", List{{"13", "TT"}}},
+      {"14,13,13", List{{"13", "14"}}}, {"48", std::nullopt}, {"14-13", std::nullopt}, {"13,", std::nullopt},
+      {"TT-13", std::nullopt}, {"5.5-7", std::nullopt}, {"05-06-07", std::nullopt}, {"1e1", std::nullopt},
   };
-  for (const auto& [text, parsed] : prefectures) EXPECT_EQ(h7::cli::parsePrefectures(text), parsed) << text.toStdString();
+  for (const auto& [text, parsed] : prefectures) EXPECT_EQ(value(h7::cli::parsePrefectures(text)), parsed) << text.toStdString();
 }
 
 // Lists, ranges and "all" of prefectures: one output, the files in order.
 TEST_F(H7Extract, SeveralPrefecturesInOneOutput) {
   ASSERT_EQ(run("h7sample", {"--data", "--out", dir.path(), "--pref", "14", "--group", "1", "--records", "40"}).status, 0);
+  dir.write("H7STTS1.DAT", dir.bytes("H7S13S1.DAT"));  // read only when named
   std::string first;
-  for (const char* pref : {"13,14", "13-14", "ALL"}) {
+  for (const char* pref : {"14,13", "13-14", "ALL"}) {
     QStringList args = base("1-20");
     args[args.indexOf("--pref") + 1] = pref;
     EXPECT_TRUE(run("h7extract", args).err.startsWith(QStringLiteral("正常終了  KCNT= 1361   ICNT=  160  ,OCNT=  161")));
