@@ -15,15 +15,16 @@ install(FILES packaging/h7select.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/ap
 install(FILES packaging/h7select.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 install(FILES README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
-# Man pages made from each program's --help at build time, and bash completion.
+# Man pages made from each program's --help at build time (help2man), and bash completion.
 set(H7_MAN_SUMMARY_h7extract "extract items of the 1995 census small-area data into a CSV file")
 set(H7_MAN_SUMMARY_h7sample "write synthetic item-name and census data files")
 foreach(program h7extract h7sample)
   set(page ${CMAKE_BINARY_DIR}/man/${program}.1)
   add_custom_command(OUTPUT ${page}
     COMMAND ${CMAKE_COMMAND} -DPROGRAM=$<TARGET_FILE:${program}> -DNAME=${program} "-DSUMMARY=${H7_MAN_SUMMARY_${program}}"
-            -DVERSION=${PROJECT_VERSION} -DOUTPUT=${page} -P ${CMAKE_SOURCE_DIR}/cmake/manpage.cmake
-    DEPENDS ${program} ${CMAKE_SOURCE_DIR}/cmake/manpage.cmake
+            -DVERSION=${PROJECT_VERSION} -DINCLUDE=${CMAKE_SOURCE_DIR}/packaging/man/${program}.h2m -DOUTPUT=${page}
+            -P ${CMAKE_SOURCE_DIR}/cmake/manpage.cmake
+    DEPENDS ${program} ${CMAKE_SOURCE_DIR}/cmake/manpage.cmake ${CMAKE_SOURCE_DIR}/packaging/man/${program}.h2m
     COMMENT "Writing the man page of ${program}")
   list(APPEND H7_MAN_PAGES ${page})
   install(FILES ${page} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)

@@ -3,7 +3,7 @@
 # Usage: scripts/deps.sh [build|test|run|gui|desktop|bench|fuzz]...
 set -euo pipefail
 
-packages=(build-essential cmake qt6-base-dev libgtest-dev)
+packages=(build-essential cmake qt6-base-dev libgtest-dev help2man)
 for want in "$@"; do
   case "$want" in
     build|test) ;;

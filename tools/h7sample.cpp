@@ -533,14 +533,14 @@ bool writeDataFile(const DataJob& job, QString* why) {
 // Command line.
 
 const char kHelp[] =
-    "Usage:\n"
-    "  h7sample --names --out DIR\n"
-    "  h7sample --data --out DIR --pref LIST --group 1|2|3 --records N [--seed S]\n"
+    "Usage: h7sample --names --out DIR\n"
+    "  or:  h7sample --data --out DIR --pref LIST --group 1|2|3 --records N [--seed S]\n"
     "\n"
     "Writes synthetic Shift-JIS files (CR LF line ends) for the demo, the tests and the\n"
     "benchmarks. The output depends only on the arguments: the same command writes the\n"
     "same bytes every time.\n"
     "\n"
+    "Options:\n"
     "  --names        write the item-name files NAMEH7S1.CCC, NAMEH7S2.CCC and\n"
     "                 NAMEH7S3.CCC (1361, 1014 and 677 names)\n"
     "  --data         write census data files DIR/H7S<NN>S<G>.DAT, one per prefecture\n"

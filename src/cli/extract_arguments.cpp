@@ -233,14 +233,13 @@ QStringList prefecturesFound(const QString& folder, const TabulationGroup& group
 
 QString usage() {
   return QStringLiteral(
-      "使い方 / Usage:\n"
-      "  h7extract --input DIR --output FILE|- --pref NN --group 1|2|3 --items SETS\n"
-      "            [--items-matching KEY] [--municipalities RANGES] [--numerify] [--key] [--long]\n"
-      "            [--names DIR] [--utf8|--utf8-bom] [--stats] [--quiet]\n"
-      "  h7extract --list-items [--filter KEY] --group 1|2|3 [--names DIR] [--input DIR]\n"
+      "Usage: h7extract --input DIR --output FILE|- --pref NN --group 1|2|3 --items SETS [--items-matching KEY] [--municipalities RANGES] [--numerify] [--key] [--long] [--names DIR] [--utf8|--utf8-bom] [--stats] [--quiet]\n"
+      "  or:  h7extract --list-items [--filter KEY] --group 1|2|3 [--names DIR] [--input DIR]\n"
+      "  or:  h7extract --help | --version\n"
       "\n"
       "Extracts items of a census data file (DIR/H7S<NN>S<group>.DAT) into a CSV file.\n"
       "\n"
+      "Options:\n"
       "  --input DIR        folder of the census data files\n"
       "                     e.g. --input /data/h7\n"
       "  --output FILE      CSV file to write; replaced only when the run completes;\n"
