@@ -601,11 +601,10 @@ int main(int argc, char* argv[]) {
   options << QCommandLineOption(QStringLiteral("names")) << QCommandLineOption(QStringLiteral("data"))
           << QCommandLineOption(QStringList{QStringLiteral("h"), QStringLiteral("help")});
   QCommandLineParser parser;
-  if (auto problem = h7::readCommandLine(parser, options, arguments)) {
-    const std::string argument = problem->argument.toStdString();
-    return usageError(problem->kind == h7::ArgumentProblem::MissingValue ? argument + " needs a value"
-                                                                         : "unknown argument '" + argument + "'");
-  }
+  namespace text = h7::msg::sample;
+  if (auto failure = h7::readCommandLine(parser, options, arguments,
+                                         {text::unknownArgument, text::needsValue, text::unknownArgument}))
+    return usageError(failure->description.toStdString());
   if (parser.isSet(QStringLiteral("help"))) {
     std::fputs(kHelp, stdout);
     return 0;

@@ -126,10 +126,8 @@ std::optional<Failure> readRunValues(const QCommandLineParser& p, Invocation& in
 
 Result<Invocation> readInvocation(const QStringList& args, const QString& programFolder) {
   QCommandLineParser p;
-  if (auto problem = readCommandLine(p, options(), args))
-    return usage(problem->kind == ArgumentProblem::Unknown   ? msg::unknownOption(problem->argument)
-                 : problem->kind == ArgumentProblem::Stray ? msg::strayArgument(problem->argument)
-                                                           : msg::missingValue(problem->argument));
+  if (auto failure = readCommandLine(p, options(), args, {msg::unknownOption, msg::missingValue, msg::strayArgument}))
+    return *failure;
   Invocation in;
   if (p.isSet(QStringLiteral("help"))) in.mode = Mode::Help;
   else if (p.isSet(QStringLiteral("version"))) in.mode = Mode::Version;

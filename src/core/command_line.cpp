@@ -22,21 +22,21 @@ bool takesValue(const QList<QCommandLineOption>& options, const QString& argumen
 
 }  // namespace
 
-std::optional<ArgumentProblem> readCommandLine(QCommandLineParser& parser, const QList<QCommandLineOption>& options,
-                                               const QStringList& arguments) {
+std::optional<Failure> readCommandLine(QCommandLineParser& parser, const QList<QCommandLineOption>& options,
+                                       const QStringList& arguments, const ArgumentTexts& texts) {
   parser.addOptions(options);
   if (parser.parse(QStringList{QStringLiteral("program")} + arguments) && parser.positionalArguments().isEmpty())
     return std::nullopt;
   // The shortest start of the arguments that fails names the culprit: its last argument.
   for (qsizetype n = 1; n <= arguments.size(); ++n) {
     bool ok = false;
-    if (auto stray = parses(options, arguments.first(n), ok)) return ArgumentProblem{ArgumentProblem::Stray, *stray};
+    if (auto stray = parses(options, arguments.first(n), ok)) return usage(texts.stray(*stray));
     if (ok) continue;
     const QString& last = arguments[n - 1];
-    if (!takesValue(options, last)) return ArgumentProblem{ArgumentProblem::Unknown, last};
-    if (n == arguments.size()) return ArgumentProblem{ArgumentProblem::MissingValue, last};
+    if (!takesValue(options, last)) return usage(texts.unknown(last));
+    if (n == arguments.size()) return usage(texts.missingValue(last));
   }
-  return ArgumentProblem{ArgumentProblem::Unknown, arguments.value(0)};
+  return usage(texts.unknown(arguments.value(0)));
 }
 
 }  // namespace h7

@@ -42,7 +42,7 @@ std::optional<Failure> storeAndCheckItemSets(std::array<QString, 15>& fields, in
   JobColumn* columns[3] = {&params.NFR, &params.NTO, &params.INT};
   for (std::size_t c = 0; c < 3; ++c)
     for (std::size_t i = 0; i < 5; ++i)
-      if (!(*columns[c])[i].assign(storedItemValue(fields[3 * i + c]))) return msg::overflow();
+      if (auto failure = (*columns[c])[i].assign(storedItemValue(fields[3 * i + c]))) return failure;
 
   std::vector<ItemSet> sets = params.itemSets();
   const std::optional<Failure> failure = checkItemSets(sets, itemBounds(group));

@@ -4,15 +4,15 @@
 
 namespace h7 {
 
-bool JobValue::assign(double value) {
+std::optional<Failure> JobValue::assign(double value) {
   if (!int16_) {
     value_ = value;
-    return true;
+    return std::nullopt;
   }
   auto v = roundToInt16(value);
-  if (!v) return false;
+  if (!v) return msg::overflow();
   value_ = *v;
-  return true;
+  return std::nullopt;
 }
 
 std::vector<ItemSet> JobParams::itemSets() const {

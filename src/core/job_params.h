@@ -4,7 +4,10 @@
 
 #include <QString>
 #include <array>
+#include <optional>
 #include <vector>
+
+#include "core/messages.h"
 
 namespace h7 {
 
@@ -26,11 +29,12 @@ struct MunicipalityRange {
 
 // One numeric job parameter: a double that starts at 0 (empty reads as 0), or, for set
 // and range 5, a 16-bit signed integer. Assigning a value outside -32768..32767 to a
-// 16-bit one fails and leaves its content; fractions round halves to the even neighbour.
+// 16-bit one fails (overflow) and leaves its content; fractions round halves to the even
+// neighbour.
 class JobValue {
  public:
   explicit constexpr JobValue(bool int16 = false) : int16_(int16) {}
-  bool assign(double value);
+  std::optional<Failure> assign(double value);
   operator double() const { return value_; }
 
  private:

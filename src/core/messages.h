@@ -121,6 +121,12 @@ inline QString helpHint() { return QStringLiteral("'h7extract --help' で使い�
 inline QString progressLine() { return QStringLiteral("読み込み行数 %1  %2%  %3 MB/s"); }
 inline QString statsHeading() { return QStringLiteral("数値を含まず 0 とした値 (項目番号: 件数)"); }
 inline QString statsTotal() { return QStringLiteral("  合計: %1"); }
+
+// h7sample, a developers' tool, speaks English.
+namespace sample {
+inline Failure unknownArgument(const QString& argument) { return {QStringLiteral("unknown argument '%1'").arg(argument)}; }
+inline Failure needsValue(const QString& option) { return {option + QStringLiteral(" needs a value")}; }
+}  // namespace sample
 }  // namespace msg
 
 }  // namespace h7

@@ -32,7 +32,7 @@ std::optional<Failure> storeAndCheckMunicipalities(std::array<QString, 10>& fiel
   JobColumn* columns[2] = {&params.SFR, &params.STO};
   for (std::size_t c = 0; c < 2; ++c)
     for (std::size_t i = 0; i < 5; ++i)
-      if (!(*columns[c])[i].assign(numericValue(fields[2 * i + c]))) return msg::overflow();
+      if (auto failure = (*columns[c])[i].assign(numericValue(fields[2 * i + c]))) return failure;
 
   std::vector<MunicipalityRange> ranges = params.municipalityRanges();
   const std::optional<Failure> failure = checkMunicipalityRanges(ranges);
