@@ -59,8 +59,15 @@ class OutputSink {
   OutputSink(OutputFile& file, bool utf8) : file_(file), utf8_(utf8) {}
   std::optional<Failure> write(const ByteBuffer& lines) {
     if (!utf8_) return file_.write(lines.data(), lines.size());
-    const QByteArray utf8 = sjis::decode(lines.view()).toUtf8();
-    return file_.write(utf8.constData(), std::size_t(utf8.size()));
+    // Re-encoded a few whole lines at a time, so that the copies stay small.
+    constexpr std::size_t kSlice = 256 * 1024;
+    for (std::string_view rest = lines.view(); !rest.empty();) {
+      const std::size_t end = rest.size() <= kSlice ? rest.size() : rest.find('\n', kSlice) + 1;  // npos + 1: all
+      const QByteArray utf8 = sjis::decode(rest.substr(0, end)).toUtf8();
+      if (auto failure = file_.write(utf8.constData(), std::size_t(utf8.size()))) return failure;
+      rest.remove_prefix(std::min(end, rest.size()));
+    }
+    return std::nullopt;
   }
 
  private:
