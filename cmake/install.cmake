@@ -1,6 +1,5 @@
 # Installation: the three programs in one program folder (the item-name files are looked
-# up beside the program), links to them from bin, a desktop entry with its icon, and a
-# Debian package built by CPack.
+# up beside the program), links to them from bin, a desktop entry with its icon. The Debian package is built from debian/ (scripts/package.sh).
 include(GNUInstallDirs)
 set(H7_PROGRAM_DIR ${CMAKE_INSTALL_LIBDIR}/h7select)
 
@@ -31,15 +30,3 @@ foreach(program h7extract h7sample)
   install(FILES packaging/bash-completion/${program} DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
 endforeach()
 add_custom_target(man_pages ALL DEPENDS ${H7_MAN_PAGES})
-
-set(CPACK_PACKAGE_NAME h7select)
-set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_CONTACT "h7select developers <h7select@localhost>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "1995 census small-area tabulation: data selection to CSV")
-set(CPACK_GENERATOR DEB)
-set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
-set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_SECTION science)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libqt6core6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6widgets6 (>= 6.4), qt6-qpa-plugins, fonts-ipafont-gothic | fonts-noto-cjk")
-include(CPack)

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and the demo need (only the missing ones).
-# Usage: scripts/deps.sh [build|test|run|gui|desktop|bench|fuzz]...
+# Usage: scripts/deps.sh [build|test|run|gui|desktop|bench|fuzz|package]...
 set -euo pipefail
 
 packages=(build-essential cmake qt6-base-dev libgtest-dev help2man)
@@ -12,6 +12,8 @@ for want in "$@"; do
     desktop) packages+=(fonts-ipafont-gothic xvfb xauth xdotool x11-utils openbox) ;;  # a real desktop with a window manager
     bench) packages+=(hyperfine mawk time libbenchmark-dev) ;;
     fuzz) packages+=(clang-14 libclang-rt-14-dev llvm-14) ;;  # libFuzzer, sanitizer runtimes, symbolizer
+    # the Debian package: debian/control's Build-Depends beyond the build set, the tools and the checkers
+    package) packages+=(libgdal-dev dpkg-dev debhelper lintian appstream desktop-file-utils) ;;
     *) echo "deps.sh: unknown set '$want'" >&2; exit 2 ;;
   esac
 done
