@@ -1,5 +1,6 @@
 # Installation: the three programs in one program folder (the item-name files are looked
-# up beside the program), links to them from bin, a desktop entry with its icon. The Debian package is built from debian/ (scripts/package.sh).
+# up beside the program), links to them from bin, a desktop entry with its icon and its
+# AppStream metainfo. The Debian package is built from debian/ (scripts/package.sh).
 include(GNUInstallDirs)
 set(H7_PROGRAM_DIR ${CMAKE_INSTALL_LIBDIR}/h7select)
 
@@ -12,9 +13,12 @@ foreach(program h7select h7extract h7sample)
 endforeach()
 install(FILES packaging/h7select.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES packaging/h7select.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+install(FILES packaging/org.example.h7select.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
-# Man pages made from each program's --help at build time (help2man), and bash completion.
+# Man pages: h7select's written by hand (it takes only Qt's options), the others made from
+# each program's --help at build time (help2man); and bash completion.
+install(FILES packaging/h7select.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 set(H7_MAN_SUMMARY_h7extract "extract items of the 1995 census small-area data into a CSV file")
 set(H7_MAN_SUMMARY_h7sample "write synthetic item-name and census data files")
 foreach(program h7extract h7sample)
