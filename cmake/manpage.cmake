@@ -2,6 +2,8 @@
 # drift apart; the sections --help does not hold come from packaging/man/NAME.h2m.
 # cmake -DPROGRAM=path -DNAME=h7extract -DSUMMARY="..." -DVERSION=x -DINCLUDE=file -DOUTPUT=file -P manpage.cmake
 set(ENV{LC_ALL} C.UTF-8)
+get_filename_component(folder ${OUTPUT} DIRECTORY)
+file(MAKE_DIRECTORY ${folder})  # help2man does not make it, and a fresh build has none
 execute_process(COMMAND help2man --locale=C.UTF-8 --no-info --version-string=${VERSION} "--name=${SUMMARY}"
                         --include=${INCLUDE} --output=${OUTPUT} ${PROGRAM}
                 RESULT_VARIABLE status)
