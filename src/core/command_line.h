@@ -1,10 +1,16 @@
 // Command lines of h7extract and h7sample, read by QCommandLineParser ("--name value" and
 // "--name=value"): the first argument it cannot take, said in the program's own words.
+// Arguments and paths keep their bytes: a byte that is no part of a UTF-8 character (a
+// Shift-JIS folder name from old media) stands as U+DC80 + byte in the text and becomes that
+// byte again at the system call.
 #pragma once
 
+#include <QByteArray>
+#include <QByteArrayView>
 #include <QCommandLineParser>
 #include <QList>
 #include <QStringList>
+#include <QStringView>
 #include <optional>
 
 #include "core/messages.h"
@@ -22,5 +28,12 @@ struct ArgumentTexts {
 // usage failure of the first argument it cannot take.
 std::optional<Failure> readCommandLine(QCommandLineParser& parser, const QList<QCommandLineOption>& options,
                                        const QStringList& arguments, const ArgumentTexts& texts);
+
+// Text of the bytes of a path or argument: UTF-8, each other byte kept as U+DC80 + byte.
+QString fromNativeBytes(QByteArrayView bytes);
+// The bytes again: UTF-8, with U+DC80..U+DCFF standing alone as the byte it keeps.
+QByteArray toNativeBytes(QStringView text);
+// argv[1..] as text that keeps every byte.
+QStringList commandLineArguments(int argc, const char* const* argv);
 
 }  // namespace h7

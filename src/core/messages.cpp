@@ -17,7 +17,17 @@ QString itemListMessage(const Failure& failure) { return QStringLiteral("ERROR "
 
 Failure withPath(const Failure& failure, const QString& path) {
   if (path.isEmpty()) return failure;
-  return {failure.description + QStringLiteral(" (") + QDir::toNativeSeparators(path) + u')'};
+  // A byte kept from a name that is no UTF-8 (a lone U+DC80 + byte) is shown as \xNN.
+  const QString native = QDir::toNativeSeparators(path);
+  QString shown;
+  for (qsizetype i = 0; i < native.size(); ++i) {
+    const char16_t c = native[i].unicode();
+    if (c >= 0xDC80 && c <= 0xDCFF && (i == 0 || !native[i - 1].isHighSurrogate()))
+      shown += QStringLiteral("\\x") + QString::number(c - 0xDC00, 16).toUpper();
+    else
+      shown += native[i];
+  }
+  return {failure.description + QStringLiteral(" (") + shown + u')'};
 }
 
 Failure errnoFailure(int error, bool writing) {
@@ -39,6 +49,18 @@ Failure errnoFailure(int error, bool writing) {
     case EMFILE:
     case ENFILE: return msg::tooManyFiles();
     case EIO: return msg::deviceError();
+    case EEXIST: return msg::fileExists();
+    case ELOOP: return msg::tooManyLinks();
+    case EPIPE: return msg::brokenPipe();
+    case ENXIO:
+    case ENODEV: return msg::noDevice();
+    case EBUSY: return msg::busy();
+    case EAGAIN: return msg::tryAgain();
+    case ENOMEM: return msg::outOfMemory();
+    case ESTALE: return msg::staleFile();
+    case ETIMEDOUT: return msg::timedOut();
+    case EOVERFLOW: return msg::fileTooLarge();
+    case EXDEV: return msg::otherDrive();
     default: return {QString::fromLocal8Bit(std::strerror(error))};
   }
 }

@@ -68,6 +68,20 @@ inline Failure deviceError() { return {QStringLiteral("デバイス I/O エラ�
 inline Failure folderNotReadable() { return {QStringLiteral("フォルダにアクセスできません。")}; }
 inline Failure deviceNotReady() { return {QStringLiteral("デバイスの準備ができていません。")}; }
 inline Failure sameAsInput() { return {QStringLiteral("出力ファイルが入力ファイルと同じです")}; }
+inline Failure namedLikeInput() {
+  return {QStringLiteral("データファイル・項目名称ファイルの名前は出力ファイルに使えません。")};
+}
+inline Failure fileExists() { return {QStringLiteral("ファイルは既に存在します。")}; }
+inline Failure tooManyLinks() { return {QStringLiteral("シンボリックリンクの階層が多すぎます。")}; }
+inline Failure brokenPipe() { return {QStringLiteral("パイプが切断されました。")}; }
+inline Failure noDevice() { return {QStringLiteral("デバイスが見つかりません。")}; }
+inline Failure busy() { return {QStringLiteral("デバイスまたはリソースが使用中です。")}; }
+inline Failure tryAgain() { return {QStringLiteral("リソースが一時的に使用できません。")}; }
+inline Failure outOfMemory() { return {QStringLiteral("メモリが不足しています。")}; }
+inline Failure staleFile() { return {QStringLiteral("ネットワーク上のファイルが無効になりました。")}; }
+inline Failure timedOut() { return {QStringLiteral("接続がタイムアウトしました。")}; }
+inline Failure fileTooLarge() { return {QStringLiteral("ファイルが大きすぎます。")}; }
+inline Failure otherDrive() { return {QStringLiteral("別のドライブへは移動できません。")}; }
 // The run.
 inline Failure outOfRange() { return {QStringLiteral("インデックスが有効範囲にありません。")}; }
 inline Failure overflow() { return {QStringLiteral("オーバーフローしました。")}; }
