@@ -1,7 +1,6 @@
 #include "cli/extract_arguments.h"
 
 #include <QCommandLineParser>
-#include <QDir>
 #include <QRegularExpression>
 #include <algorithm>
 
@@ -218,13 +217,14 @@ Result<QStringList> parsePrefectures(const QString& text) {
 QStringList prefecturesFound(const QString& folder, const TabulationGroup& group) {
   QStringList found;
   const QString suffix = QLatin1String(group.dataSuffix);
-  for (const QString& name : QDir(folder).entryList(QDir::Files)) {
+  forEachName(folder, [&](std::string_view entry) {
+    const QString name = QString::fromLatin1(entry.data(), qsizetype(entry.size()));
     if (name.size() != 3 + 2 + suffix.size() || !name.startsWith(QLatin1String("H7S"), Qt::CaseInsensitive) ||
         !name.endsWith(suffix, Qt::CaseInsensitive))
-      continue;
+      return;
     const QString pref = name.mid(3, 2).toUpper();
     if (pref != u"TT" && !checkPrefecture(pref).failure && !found.contains(pref)) found << pref;  // TT only when named
-  }
+  });
   found.sort();
   return found;
 }
@@ -240,7 +240,8 @@ QString usage() {
       "Options:\n"
       "  --input DIR        folder of the census data files\n"
       "                     e.g. --input /data/h7\n"
-      "  --output FILE      CSV file to write; replaced only when the run completes;\n"
+      "  --output FILE      CSV file to write; replaced only when the run completes (a link:\n"
+      "                     the file it names); never a census or item-name file;\n"
       "                     - writes to standard output   e.g. --output tokyo.csv   --output -\n"
       "  --pref NN          prefecture number 01-47 or TT (normalised like the screen field),\n"
       "                     or a list and ranges, or all (every 01-47 file in --input; TT only\n"
@@ -283,7 +284,9 @@ QString usage() {
       "Numbers are digits (full-width ones too) with blanks around them allowed; anything else\n"
       "is refused. Each option may be given once (or again with the same value).\n"
       "\n"
-      "Exit status: 0 completed, 1 the run failed, 2 bad arguments or a rejected value.\n");
+      "Exit status: 0 completed, 1 the run failed or was refused (the output onto an input,\n"
+      "a census or item-name file), 2 bad arguments or a rejected value, 128+N ended by\n"
+      "signal N (the temporary file removed first).\n");
 }
 
 }  // namespace h7::cli

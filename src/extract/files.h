@@ -1,11 +1,15 @@
 // File access for the run: POSIX descriptors with failures in the user's words, and an
-// output that replaces the user's file only when the run completes.
+// output that replaces the user's file only when the run completes. Paths keep their bytes
+// (core/command_line.h: a byte that is no UTF-8 stands as U+DC80 + byte).
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "core/messages.h"
 
@@ -14,6 +18,11 @@ namespace h7 {
 // The path itself when it exists; otherwise the one entry of its folder whose name
 // matches ignoring case (files copied from CD-ROM images are often lower-case).
 QString resolveCaseInsensitive(const QString& path);
+// True when the path names an existing file or folder (links followed).
+bool fileExists(const QString& path);
+// Calls `f` with the name of each entry of the folder ("." and ".." left out), read as a
+// stream, so that a folder of any size costs no memory; false when it cannot be read.
+bool forEachName(const QString& folder, const std::function<void(std::string_view name)>& f);
 
 // A source of bytes read in blocks at given offsets; readAt returns the count, 0 at the
 // end, -1 on failure. A source of unknown size (-1) is read once, in order, from 0 on.
@@ -50,8 +59,12 @@ class InputFile final : public ByteSource {
 };
 
 // The output of a run. A regular file (existing or new) is written to a temporary file
-// beside it and moved over it by commit(); a device or pipe is written directly.
-// Destroying it without commit() removes the temporary file and leaves the path as it was.
+// beside it and moved over it by commit(); a device or pipe is written directly. A symbolic
+// link stays: the file it names is replaced, keeping its permissions and, where the process
+// may set them, its owner and group. Destroying it without commit() removes the temporary
+// file and leaves the path as it was; so do SIGINT, SIGTERM and SIGHUP, which then end the
+// program as they would have (the shell's status 128 + N). SIGXFSZ is ignored, so that a
+// write past the file-size limit fails like a full disk.
 class OutputFile {
  public:
   OutputFile() = default;
@@ -60,6 +73,8 @@ class OutputFile {
   ~OutputFile() { discard(); }
 
   // Checks the path (not empty, folder present, not a folder, not read-only) and opens.
+  // First the folder loses the temporaries of this user's runs on this host whose process
+  // is gone (a run killed with SIGKILL cannot tidy up); every other file stays.
   std::optional<Failure> open(const QString& path);
   // Writes to a copy of an open descriptor (standard output, say) instead.
   std::optional<Failure> adopt(int descriptor);
@@ -68,19 +83,27 @@ class OutputFile {
   void discard();
 
  private:
+  Failure failed(int error) const;  // the errno's failure, naming the output
+
   int fd_ = -1;
-  std::string target_;  // native path of the output
-  std::string temp_;    // native path of the temporary file, empty when writing directly
+  int folder_ = -1;     // the folder of the file replaced
+  std::string name_;    // that file's name in it (links followed)
+  std::string temp_;    // the temporary file's name there, empty when writing directly
+  QString path_;        // the output as the user named it, for messages
+  int pending_ = -1;    // the temporary's place in the list that the signal handler removes
 };
 
-// True when both paths name the same existing file.
-bool sameFile(const QString& a, const QString& b);
+// Refuses an output that would replace a census data file or an item-name file: one whose
+// name, or the name of the file its link points to, is such a file's (H7S<NN>S<G>.DAT,
+// NAMEH7S<G>.CCC, any letter case), or that is the same file as one of `inputs` or as any
+// such file in `folders`, used by this run or not. With a descriptor (0 or more) the file
+// open on it is checked instead (standard output appending to a census file).
+std::optional<Failure> refuseOutputOverInputs(const QString& output, int descriptor, const QStringList& inputs,
+                                              const QStringList& folders);
 
 // The temporary file a run of process `pid` on this host writes for the output `fileName`:
-// ".NAME.h7tmp-HOST-PID-N".
+// ".h7tmp-HASH-HOST-PID-N", HASH eight hex digits of the name, HOST at most 20 bytes; at
+// most 64 bytes in all, whatever the name.
 QString temporaryName(const QString& fileName, long long pid, unsigned serial);
-// Removes from `folder` the temporary files of runs on this host whose process is gone
-// (a run killed mid-way cannot tidy up); every other file stays.
-void removeStaleTemporaries(const QString& folder);
 
 }  // namespace h7

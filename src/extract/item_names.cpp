@@ -1,7 +1,5 @@
 #include "extract/item_names.h"
 
-#include <QFileInfo>
-
 #include "extract/chunks.h"
 
 namespace h7 {
@@ -23,7 +21,7 @@ Result<QString> findItemNameFile(const QStringList& folders, const TabulationGro
   QStringList places;
   for (const QString& folder : folders) {
     const QString path = resolveCaseInsensitive(itemNamePath(folder, group));
-    if (QFileInfo::exists(path)) return path;
+    if (fileExists(path)) return path;
     places << itemNamePath(folder, group);
   }
   return withPath(msg::fileNotFound(), places.join(QStringLiteral(", ")));

@@ -44,8 +44,9 @@ std::optional<Failure> openFiles(const RunInputs& in, const TabulationGroup& gro
   files.dataPaths = inputs;
   const Result<QString> names = findItemNameFile(in.nameFolders, group);
   if (names) files.namesPath = *names;
-  for (const QString& input : inputs + QStringList{files.namesPath})
-    if (sameFile(in.outputFile, input)) return msg::sameAsInput();
+  if (auto refused = refuseOutputOverInputs(in.outputFile, in.outputDescriptor, inputs + QStringList{files.namesPath},
+                                            QStringList{in.inputFolder} + in.nameFolders))
+    return refused;
   if (auto failure = in.outputDescriptor >= 0 ? files.output.adopt(in.outputDescriptor) : files.output.open(in.outputFile))
     return failure;
   if (!names) return names.failure();

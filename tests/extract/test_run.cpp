@@ -5,8 +5,9 @@
 
 #include <QDir>
 #include <QFile>
-#include <csignal>
+#include <QFileInfo>
 #include <functional>
+#include <map>
 #include <numeric>
 #include <random>
 #include <thread>
@@ -60,6 +61,13 @@ class Run : public ::testing::Test {
     return out.substr(out.find("\r\n") + 2);
   }
   bool noTemporaries() const { return QDir(dir.path()).entryList({"*h7tmp*"}, QDir::Files | QDir::Hidden).isEmpty(); }
+  // Every entry of the folder: a link's target, or the bytes of a file.
+  std::map<QString, std::string> snapshot() const {
+    std::map<QString, std::string> all;
+    for (const QFileInfo& f : QDir(dir.path()).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot))
+      all[f.fileName()] = f.isSymLink() ? "-> " + f.symLinkTarget().toStdString() : f.isDir() ? "" : dir.bytes(f.fileName());
+    return all;
+  }
 
   h7test::ScratchDir dir;
   h7::RunInputs in;
@@ -72,9 +80,20 @@ TEST_F(Run, WritesHeaderAndRecordsByteForByte) {
   EXPECT_EQ(dir.bytes("out.csv"), kHeaderStart + quoted("人口総数") + quoted("男") + quoted("女") +
                                       "\r\n\"13\",\"101\",\"000100\",      1234,     12.50,         X\r\n"
                                       "\"13\",\"102\",\"000100\",        -7,          ,       0.5\r\n");
+  // A link as output stays; the file it names is replaced and keeps its permissions and,
+  // where the process may set it (as root), its owner.
+  const QByteArray real = QFile::encodeName(dir.file("real.csv"));
+  const uid_t owner = ::geteuid() == 0 ? 65534 : ::geteuid();
+  dir.write("real.csv", "earlier");
+  ASSERT_EQ(::chmod(real.constData(), 0640) | ::chown(real.constData(), owner, gid_t(-1)), 0);
+  QFile::remove(in.outputFile);
+  ::symlink("real.csv", QFile::encodeName(in.outputFile).constData());
   in.numerify = true;
   ASSERT_EQ(run().end, h7::RunEnd::Completed);
   EXPECT_EQ(body(), "\"13\",\"101\",\"000100\",1234,12.5,0\r\n\"13\",\"102\",\"000100\",-7,0,.5\r\n");
+  struct stat st {};
+  ::stat(real.constData(), &st);
+  EXPECT_EQ(std::tuple(QFileInfo(in.outputFile).isSymLink(), st.st_mode & 07777, st.st_uid), std::tuple(true, 0640u, owner));
   EXPECT_EQ(h7::msg::completion(1361, 100000, 40001), QStringLiteral("正常終了  KCNT= 1361   ICNT=  100000  ,OCNT=  40001"));
   EXPECT_TRUE(noTemporaries());
 
@@ -114,7 +133,9 @@ TEST_F(Run, ItemListFromSets) {
 
 TEST_F(Run, EndsAndFailuresKeepTheEarlierOutput) {
   const QString names = dir.file("NAMEH7S1.CCC");  // named in the message: where the program looked
-  const QString full = QStringLiteral("ERROR  ディスクの空き容量が不足しています。");
+  const QString full = QStringLiteral("ERROR  ディスクの空き容量が不足しています。 (");
+  const auto refused = [](const h7::Failure& why, const QString& path) { return h7::errorMessage(h7::withPath(why, path)); };
+  const QString completed = QStringLiteral("正常終了  KCNT= 3   ICNT=  2  ,OCNT=  3");
   const struct {
     const char* what;
     std::function<void()> prepare;
@@ -160,25 +181,43 @@ TEST_F(Run, EndsAndFailuresKeepTheEarlierOutput) {
          writeData({record("13", "101", {"         1", "     1E999"})});
        }, "ERROR  オーバーフローしました。 項目番号 2 (" + dir.file("H7S13S1.DAT") + ", 1 行目)"},
       {"output empty", [&] { in.outputFile = ""; }, "ERROR  パス名が無効です。"},
-      {"output folder missing", [&] { in.outputFile = dir.file("missing/out.csv"); }, "ERROR  パスが見つかりません。"},
-      {"output a folder", [&] { in.outputFile = dir.path(); }, "ERROR  フォルダが指定されています。"},
-      {"output the data file", [&] { in.outputFile = dir.file("H7S13S1.DAT"); }, "ERROR  出力ファイルが入力ファイルと同じです"},
+      {"output folder missing", [&] { in.outputFile = dir.file("missing/out.csv"); },
+       refused(h7::msg::pathNotFound(), dir.file("missing/out.csv"))},
+      {"output a folder", [&] { in.outputFile = dir.path(); }, refused(h7::msg::folderGiven(), dir.path())},
+      {"output the data file", [&] { in.outputFile = dir.file("H7S13S1.DAT"); },
+       refused(h7::msg::namedLikeInput(), dir.file("H7S13S1.DAT"))},
+      {"output named like a census file", [&] { in.outputFile = dir.file("h7sTTs3.dat"); },
+       refused(h7::msg::namedLikeInput(), dir.file("h7sTTs3.dat"))},
+      {"output named like a name file", [&] { in.outputFile = dir.file("NameH7S2.ccc"); },
+       refused(h7::msg::namedLikeInput(), dir.file("NameH7S2.ccc"))},
+      {"output a link to a census file's name", [&] {
+         QFile::remove(in.outputFile);
+         ::symlink("H7S14S1.DAT", QFile::encodeName(in.outputFile).constData());
+       }, refused(h7::msg::namedLikeInput(), dir.file("out.csv"))},
+      {"output the same file as an unused census file", [&] {
+         writeData({}, "H7S13S2.DAT");
+         QFile::remove(in.outputFile);
+         ::link(QFile::encodeName(dir.file("H7S13S2.DAT")).constData(), QFile::encodeName(in.outputFile).constData());
+       }, refused(h7::msg::sameAsInput(), dir.file("H7S13S2.DAT"))},
       {"output read-only", [&] { ::chmod(QFile::encodeName(in.outputFile).constData(), 0444); },
-       "ERROR  書き込みできません。"},
-      {"output a full device", [&] { in.outputFile = "/dev/full"; }, full},
+       refused(h7::msg::cannotWrite(), dir.file("out.csv"))},
+      {"output a full device", [&] { in.outputFile = "/dev/full"; }, full + "/dev/full)"},
       {"output past the file-size limit", [&] {
          in.itemSets = {{1, 1400, 0}};
          writeData(std::vector<std::string>(100, record("13", "101", {})));
-       }, full, 16 * 1024},
+       }, full + dir.file("out.csv") + ')', 16 * 1024},
+      {"an output name of 255 bytes", [&] { in.outputFile = dir.file(QString(251, u'n') + ".csv"); }, completed},
+      {"temporary names taken", [&] {
+         for (unsigned serial = 0; serial < 200; ++serial) dir.write(h7::temporaryName("out.csv", ::getpid(), serial), "");
+       }, completed},
   };
-  ::signal(SIGXFSZ, SIG_IGN);  // a write past the limit fails with EFBIG
   for (const auto& c : cases) {
     QDir(dir.path()).removeRecursively();
     QDir().mkpath(dir.path());
     SetUp();
     dir.write("out.csv", "earlier");
     c.prepare();
-    const std::string data = dir.bytes("H7S13S1.DAT");
+    std::map<QString, std::string> before = snapshot();
     rlimit saved{};
     ::getrlimit(RLIMIT_FSIZE, &saved);
     rlimit limit{c.sizeLimit, saved.rlim_max};
@@ -190,11 +229,9 @@ TEST_F(Run, EndsAndFailuresKeepTheEarlierOutput) {
                                                                : h7::RunEnd::Failed;
     EXPECT_EQ(r.message(), c.message) << c.what;
     EXPECT_EQ(r.end, end) << c.what;
-    if (end != h7::RunEnd::Completed) {
-      EXPECT_EQ(dir.bytes("out.csv"), "earlier") << c.what;
-    }
-    EXPECT_EQ(dir.bytes("H7S13S1.DAT"), data) << c.what;
-    EXPECT_TRUE(noTemporaries()) << c.what;
+    std::map<QString, std::string> after = snapshot();  // nothing changed but a completed output, no temporary left
+    if (end == h7::RunEnd::Completed) before.erase(QFileInfo(in.outputFile).fileName()), after.erase(QFileInfo(in.outputFile).fileName());
+    EXPECT_EQ(after, before) << c.what;
   }
 }
 
@@ -270,15 +307,20 @@ TEST_F(Run, ProgressUtf8AndStats) {
 }
 
 // A temporary file of a run whose process is gone (killed mid-way) goes with the next run
-// into its folder; one of a live process or of another host, and every other file, stay.
+// into its folder; one of a live process, of another host or user, one of the earlier form
+// ".NAME.h7tmp-HOST-PID-N", and every other file, stay. Names are short whatever the output's.
 TEST_F(Run, StaleTemporariesOfDeadRunsGo) {
-  const QString dead = h7::temporaryName("old.csv", 999999999, 0);
-  const QStringList kept = {h7::temporaryName("old.csv", ::getpid(), 7), ".old.csv.h7tmp-elsewhere-999999999-0",
-                            ".old.csv.h7tmp-999999999-0", "notes.txt"};
+  const QString dead = h7::temporaryName("old.csv", 999999999, 0), host = dead.section(u'-', 2, -3);
+  QStringList kept = {h7::temporaryName("old.csv", ::getpid(), 7), ".h7tmp-0badcafe-elsewhere-999999999-0",
+                      ".old.csv.h7tmp-" + host + "-999999999-0", "notes.txt"};
+  const QString theirs = h7::temporaryName("x", 999999998, 1);  // another user's, where root can make one
+  if (::geteuid() == 0) kept << theirs;
   for (const QString& name : kept + QStringList{dead}) dir.write(name, "x");
+  ::chown(QFile::encodeName(dir.file(theirs)).constData(), 65534, 65534);
   ASSERT_EQ(run().end, h7::RunEnd::Completed);
   for (const QString& name : kept) EXPECT_TRUE(QFile::exists(dir.file(name))) << name.toStdString();
   EXPECT_FALSE(QFile::exists(dir.file(dead)));
+  EXPECT_LE(h7::temporaryName(QString(255, u'n'), 4194304, 4294967295u).size(), 64);
 }
 
 // Two workers and tiny chunks give the bytes, counts and failures of one pass; several
