@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 bash scripts/deps.sh run
 bash scripts/build.sh
 sample=build/sample
-build/bin/h7sample --data --out "$sample" --pref 13 --group 1 --records 300 >/dev/null
+build/bin/h7sample --data --force --out "$sample" --pref 13 --group 1 --records 300 >/dev/null
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
   echo "Starting h7select in $sample (input folder: $PWD/$sample, prefecture 13)"
   cd "$sample" && exec ../bin/h7select

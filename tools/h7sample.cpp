@@ -9,6 +9,8 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
 #include <QSet>
 #include <QString>
 #include <QStringList>
@@ -19,6 +21,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -245,16 +248,27 @@ bool checkNames(const h7::TabulationGroup& g, const QStringList& names, QString*
 }
 
 // ---------------------------------------------------------------------------------------
-// Output: lines are built in a large buffer and written in big blocks.
+// Output: lines are built in a large buffer and written in big blocks, through a temporary
+// file that replaces the file when it is complete. Or, for a file that is there already,
+// only compared with it: no file is replaced with other bytes unless the user says so.
+
+// What making a file came to.
+enum class Outcome { Written, Same, Differs, Failed };
 
 class BlockWriter {
  public:
   static constexpr std::size_t kBlock = std::size_t(16) << 20;
 
-  explicit BlockWriter(const QString& path) : file_(path), buffer_(kBlock) {
-    if (!file_.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) fail();
+  BlockWriter(const QString& path, bool compare) : buffer_(kBlock), compare_(compare) {
+    if (compare) {
+      existing_.setFileName(path);
+      differs_ = !QFileInfo(path).isFile() || !existing_.open(QIODevice::ReadOnly);
+    } else {
+      file_.setFileName(path);
+      if (!file_.open(QIODevice::WriteOnly)) fail();
+    }
   }
-  bool ok() const { return error_.isEmpty(); }
+  bool ok() const { return error_.isEmpty() && !differs_; }  // false also once a compared byte differs
   const QString& error() const { return error_; }
   qint64 bytesWritten() const { return written_ + qint64(used_); }
 
@@ -270,41 +284,52 @@ class BlockWriter {
   void append(const char* p, std::size_t n) { std::memcpy(room(n), p, n), commit(n); }
 
   void flush() {
-    if (used_ && ok() && file_.write(buffer_.data(), qint64(used_)) != qint64(used_)) fail();
+    if (compare_ && used_ && ok()) {
+      there_.resize(used_);
+      differs_ = existing_.read(there_.data(), qint64(used_)) != qint64(used_) || there_ != std::vector<char>(buffer_.begin(), buffer_.begin() + std::ptrdiff_t(used_));
+    } else if (used_ && ok() && file_.write(buffer_.data(), qint64(used_)) != qint64(used_)) {
+      fail();
+    }
     written_ += qint64(used_);
     used_ = 0;
   }
-  bool close() {
+  // What it came to; the file is replaced only now.
+  Outcome close() {
     flush();
-    if (ok() && !file_.flush()) fail();
-    file_.close();
-    return ok();
+    char more;
+    if (compare_) return ok() && existing_.read(&more, 1) == 0 ? Outcome::Same : Outcome::Differs;
+    if (ok() && !file_.commit()) fail();
+    return ok() ? Outcome::Written : Outcome::Failed;
   }
 
  private:
   void fail() {
-    if (ok()) error_ = file_.fileName() + QStringLiteral(": ") + file_.errorString();
+    if (error_.isEmpty()) error_ = file_.fileName() + QStringLiteral(": ") + file_.errorString();
   }
-  QFile file_;
-  std::vector<char> buffer_;
+  QSaveFile file_;
+  QFile existing_;
+  std::vector<char> buffer_, there_;
+  bool compare_, differs_ = false;
   std::size_t used_ = 0;
   qint64 written_ = 0;
   QString error_;
 };
 
-bool writeNameFile(const QString& dir, const h7::TabulationGroup& g, QString* why) {
+Outcome writeNameFile(const QString& dir, const h7::TabulationGroup& g, bool compare, QString* why) {
   const QStringList names = itemNames(g);
-  if (!checkNames(g, names, why)) return *why = QStringLiteral("internal error: ") + *why, false;
-  BlockWriter out(h7::itemNamePath(dir, g));
+  if (!checkNames(g, names, why)) return *why = QStringLiteral("internal error: ") + *why, Outcome::Failed;
+  BlockWriter out(h7::itemNamePath(dir, g), compare);
   for (const QString& n : names) {
     const QByteArray bytes = h7::sjis::encode(n);
     out.append(bytes.constData(), std::size_t(bytes.size()));
     out.append("\r\n", 2);
   }
-  if (!out.close()) return *why = out.error(), false;
-  std::printf("%s: %lld names\n", qPrintable(QDir::toNativeSeparators(h7::itemNamePath(dir, g))),
-              static_cast<long long>(names.size()));
-  return true;
+  const Outcome outcome = out.close();
+  if (outcome == Outcome::Failed) *why = out.error();
+  if (outcome == Outcome::Written || outcome == Outcome::Same)
+    std::printf("%s: %lld names\n", qPrintable(QDir::toNativeSeparators(h7::itemNamePath(dir, g))),
+                static_cast<long long>(names.size()));
+  return outcome;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -417,7 +442,7 @@ struct DataJob {
   std::uint64_t seed;
 };
 
-bool writeDataFile(const DataJob& job, QString* why) {
+Outcome writeDataFile(const DataJob& job, bool compare, QString* why) {
   const h7::TabulationGroup& g = *job.group;
   char pref[3];
   std::snprintf(pref, sizeof pref, "%02d", job.pref);
@@ -435,7 +460,7 @@ bool writeDataFile(const DataJob& job, QString* why) {
   const std::size_t fullChars = std::size_t(kCodeWidth + kFieldWidth * fields);
   const std::size_t maxLine = fullChars + 24 + 2 + 2;  // area name, hidden marker, CR LF
 
-  BlockWriter out(path);
+  BlockWriter out(path, compare);
   std::int64_t serial = 0;
   for (const Municipality& m : municipalities) {
     std::int64_t area = 100 + std::int64_t(rng.below(900));
@@ -523,10 +548,12 @@ bool writeDataFile(const DataJob& job, QString* why) {
     }
   }
   const qint64 bytes = out.bytesWritten();
-  if (!out.close()) return *why = out.error(), false;
-  std::printf("%s: %lld records, %lld bytes\n", qPrintable(QDir::toNativeSeparators(path)),
-              static_cast<long long>(serial), static_cast<long long>(bytes));
-  return true;
+  const Outcome outcome = out.close();
+  if (outcome == Outcome::Failed) *why = out.error();
+  if (outcome == Outcome::Written || outcome == Outcome::Same)
+    std::printf("%s: %lld records, %lld bytes\n", qPrintable(QDir::toNativeSeparators(path)),
+                static_cast<long long>(serial), static_cast<long long>(bytes));
+  return outcome;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -550,6 +577,8 @@ const char kHelp[] =
     "  --group G      tabulation group 1, 2 or 3 (1361, 1014 or 677 item fields)\n"
     "  --records N    records per file (group 1: 13660 characters each)\n"
     "  --seed S       seed of the random values (default 1)\n"
+    "  --force        replace files that hold other bytes (without it such a file is\n"
+    "                 left as it is and nothing is written; the same bytes are fine)\n"
     "  -h, --help     show this text\n"
     "\n"
     "--names and --data may be given together.\n"
@@ -599,6 +628,7 @@ int main(int argc, char* argv[]) {
   for (const char* name : {"out", "pref", "group", "records", "seed"})
     options << QCommandLineOption(QString::fromLatin1(name), QString(), QStringLiteral("value"));
   options << QCommandLineOption(QStringLiteral("names")) << QCommandLineOption(QStringLiteral("data"))
+          << QCommandLineOption(QStringLiteral("force"))
           << QCommandLineOption(QStringList{QStringLiteral("h"), QStringLiteral("help")});
   QCommandLineParser parser;
   namespace text = h7::msg::sample;
@@ -616,6 +646,7 @@ int main(int argc, char* argv[]) {
     if (!given.isEmpty()) values[name] = given.first().toStdString();
   }
   const bool names = parser.isSet(QStringLiteral("names")), data = parser.isSet(QStringLiteral("data"));
+  const bool force = parser.isSet(QStringLiteral("force"));
   auto given = [&](const char* name) { return values.count(name) > 0; };
 
   if (!names && !data) return usageError("nothing to do: give --names, --data or both");
@@ -647,15 +678,32 @@ int main(int argc, char* argv[]) {
     return 1;
   }
 
-  QString why;
+  // The files to make; those that exist are compared first, so that none is replaced with
+  // other bytes unless --force says so, and a refusal leaves every file as it was.
+  std::vector<std::pair<QString, std::function<Outcome(bool, QString*)>>> files;
   if (names)
     for (int g = 1; g <= 3; ++g)
-      if (!writeNameFile(dir, *h7::tabulationGroup(g), &why)) {
-        std::fprintf(stderr, "h7sample: %s\n", qPrintable(why));
-        return 1;
-      }
-  for (int pref : prefectures)
-    if (!writeDataFile({dir, pref, h7::tabulationGroup(group), records, seed}, &why)) {
+      files.emplace_back(h7::itemNamePath(dir, *h7::tabulationGroup(g)), [&dir, g](bool compare, QString* why) {
+        return writeNameFile(dir, *h7::tabulationGroup(g), compare, why);
+      });
+  for (int pref : prefectures) {
+    const DataJob job{dir, pref, h7::tabulationGroup(group), records, seed};
+    files.emplace_back(h7::censusDataPath(dir, QStringLiteral("%1").arg(pref, 2, 10, QLatin1Char('0')), *job.group),
+                       [job](bool compare, QString* why) { return writeDataFile(job, compare, why); });
+  }
+  std::vector<Outcome> outcomes(files.size(), Outcome::Differs);  // all but Same: to be written
+  QString why;
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    if (force || !QFileInfo::exists(files[i].first)) continue;
+    outcomes[i] = files[i].second(true, &why);
+    if (outcomes[i] == Outcome::Differs)
+      std::fprintf(stderr, "h7sample: %s\n", qPrintable(text::otherBytes(QDir::toNativeSeparators(files[i].first)).description));
+    else if (outcomes[i] == Outcome::Failed)
+      std::fprintf(stderr, "h7sample: %s\n", qPrintable(why));
+    if (outcomes[i] != Outcome::Same) return 1;
+  }
+  for (std::size_t i = 0; i < files.size(); ++i)
+    if (outcomes[i] != Outcome::Same && (outcomes[i] = files[i].second(false, &why)) == Outcome::Failed) {
       std::fprintf(stderr, "h7sample: %s\n", qPrintable(why));
       return 1;
     }

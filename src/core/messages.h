@@ -140,6 +140,9 @@ inline QString statsTotal() { return QStringLiteral("  合計: %1"); }
 namespace sample {
 inline Failure unknownArgument(const QString& argument) { return {QStringLiteral("unknown argument '%1'").arg(argument)}; }
 inline Failure needsValue(const QString& option) { return {option + QStringLiteral(" needs a value")}; }
+inline Failure otherBytes(const QString& path) {
+  return {path + QStringLiteral(" exists and holds other bytes; --force replaces it")};
+}
 }  // namespace sample
 }  // namespace msg
 

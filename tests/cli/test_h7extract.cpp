@@ -1,9 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QProcess>
+#include <QThread>
+#include <csignal>
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 
 #include "cli/extract_arguments.h"
 #include "extract/run.h"
@@ -17,9 +22,14 @@ struct Ran {  // exit status, stdout, stderr
   QString err;
 };
 
-Ran run(const QString& program, const QStringList& args) {
+// Runs a program of the build; an argument with \xNN in it is given with those bytes (through
+// bash's printf), so that a path that is no UTF-8 reaches the program as such.
+Ran run(const QString& program, QStringList args, const QString& appendOutputTo = {}) {
   QProcess p;
-  p.start(QStringLiteral(H7_BIN_DIR "/") + program, args);
+  if (!appendOutputTo.isEmpty()) p.setStandardOutputFile(appendOutputTo, QIODevice::Append);
+  args.prepend(QStringLiteral(H7_BIN_DIR "/") + program);
+  if (args.join(' ').contains("\\x")) p.start("bash", QStringList{"-c", "a=(); for x; do a+=(\"$(printf %b \"$x\")\"); done; exec \"${a[@]}\"", "bash"} + args);
+  else p.start(args.takeFirst(), args);
   EXPECT_TRUE(p.waitForFinished(60000));
   return {p.exitCode(), p.readAllStandardOutput(), QString::fromUtf8(p.readAllStandardError())};
 }
@@ -64,11 +74,22 @@ TEST_F(H7Extract, SameBytesAsTheCoreRun) {
   EXPECT_EQ(std::tuple(failed.status, failed.out.count("\r\n"), failed.out.endsWith("\r\n")), std::tuple(1, 2, true));
 }
 
+// Each failure leaves the earlier output and the census file as they were.
 TEST_F(H7Extract, ExitStatusAndMessages) {
   std::string names;  // a name file of 1400 lines, the last past group 1's items
   for (int i = 1; i < 1400; ++i) names += "n\r\n";
   dir.write("NAMEH7S1.CCC", names + "past\r\n");
-  const std::tuple<QStringList, int, QString> cases[] = {  // arguments, exit status, start of stderr
+  const QString data = dir.file("H7S13S1.DAT"), tokyo = dir.file("\\x93\\x8c\\x8b\\x9e");  // 東京 in Shift-JIS bytes
+  const QByteArray tokyoBytes = QFile::encodeName(dir.path()) + "/\x93\x8c\x8b\x9e";
+  ASSERT_EQ(::mkdir(tokyoBytes, 0700) | ::link(QFile::encodeName(data), tokyoBytes + "/H7S13S1.DAT"), 0);
+  const QStringList sample = {"--data", "--out", dir.path(), "--pref", "13", "--group", "1", "--records", "120"};
+  const struct {
+    QStringList args;
+    int status;
+    QString err;  // its start
+    const char* program = "h7extract";
+    QString appendOutputTo = {};  // standard output appended to this file
+  } cases[] = {
       {{"--bogus"}, 2, "不明なオプションです: --bogus"},
       {{"--input"}, 2, "--input に値がありません。"},
       {{"--group", "4"}, 2, "--group には 1、2 または 3"},
@@ -99,12 +120,50 @@ TEST_F(H7Extract, ExitStatusAndMessages) {
       {base("1") << "--group" << "1" << "--names" << "", 2, "--names に値がありません。"},
       {base("1") << "--" << "--key", 2, "余分な引数です: --key"},
       {base(QStringList(74, "1-1361").join(',')), 2, "ERROR  出力項目が多すぎます（100000 項目まで）。"},
+      {with(base("1"), "--output", "-"), 1, "ERROR  出力ファイルが入力ファイルと同じです (" + data + ')', "h7extract", data},
+      {with(with(base("1"), "--input", tokyo), "--output", tokyo + "/out.csv"), 0, "正常終了"},
+      {with(with(with(base("1"), "--input", tokyo), "--pref", "all"), "--output", tokyo + "/no/o.csv"), 1,
+       "ERROR  パスが見つかりません。 (" + dir.path() + "/\\x93\\x8C\\x8B\\x9E/no/o.csv)"},
+      {sample, 0, QString(), "h7sample"},  // the same bytes again
+      {sample + QStringList{"--seed", "2"}, 1, "h7sample: " + data + " exists and holds other bytes", "h7sample"},
+      {sample + QStringList{"--seed", "2", "--force"}, 0, QString(), "h7sample"},  // last: it changes the census file
   };
-  for (const auto& [args, status, err] : cases) {
-    Ran r = run("h7extract", args);
-    EXPECT_EQ(r.status, status) << args.join(' ').toStdString() << ": " << r.err.toStdString();
-    EXPECT_TRUE(r.err.startsWith(err)) << args.join(' ').toStdString() << ": " << r.err.toStdString();
+  for (const auto& c : cases) {
+    dir.write("out.csv", "earlier");
+    const std::string before = dir.bytes("H7S13S1.DAT");
+    Ran r = run(c.program, c.args, c.appendOutputTo);
+    EXPECT_EQ(r.status, c.status) << c.args.join(' ').toStdString() << ": " << r.err.toStdString();
+    EXPECT_TRUE(r.err.startsWith(c.err)) << c.args.join(' ').toStdString() << ": " << r.err.toStdString();
+    if (c.status == 0) continue;
+    EXPECT_EQ(dir.bytes("out.csv"), "earlier") << c.args.join(' ').toStdString();
+    EXPECT_EQ(dir.bytes("H7S13S1.DAT"), before) << c.args.join(' ').toStdString();
   }
+  for (const char* name : {"/out.csv", "/H7S13S1.DAT"}) ::unlink(tokyoBytes + name);
+  ::rmdir(tokyoBytes);  // a name Qt cannot remove
+}
+
+// A run held on a pipe that its writer keeps open, ended by SIGINT, SIGTERM or SIGHUP: the
+// temporary file is removed and the program ends by the signal (the shell's status 128 + N).
+TEST_F(H7Extract, SignalsRemoveTheTemporary) {
+  const QByteArray pipe = QFile::encodeName(dir.file("H7S14S1.DAT"));
+  ASSERT_EQ(::mkfifo(pipe, 0600), 0);
+  const int writer = ::open(pipe, O_RDWR);  // open for writing all along: the run waits for more
+  const std::string records = dir.bytes("H7S13S1.DAT").substr(0, 20000);
+  const auto temporaries = [&] { return QDir(dir.path()).entryList({".h7tmp-*"}, QDir::Files | QDir::Hidden); };
+  for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    ::signal(signal, SIG_DFL);  // as a terminal gives it to the program (nohup would ignore SIGHUP)
+    dir.write("out.csv", "earlier");
+    ASSERT_EQ(::write(writer, records.data(), records.size()), ssize_t(records.size()));
+    QProcess p;
+    p.start(H7_BIN_DIR "/h7extract", with(base("1-9"), "--pref", "14"));
+    for (int wait = 0; wait < 3000 && temporaries().isEmpty(); ++wait) QThread::msleep(10);
+    ASSERT_EQ(temporaries().size(), 1) << signal;
+    ::kill(pid_t(p.processId()), signal);
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(std::tuple(p.exitStatus(), p.exitCode()), std::tuple(QProcess::CrashExit, signal));
+    EXPECT_EQ(std::tuple(temporaries().size(), dir.bytes("out.csv")), std::tuple(0, std::string("earlier"))) << signal;
+  }
+  ::close(writer);
 }
 
 // Memory stays flat however much output a small input makes: empty lines each make a
