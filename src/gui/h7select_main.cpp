@@ -4,6 +4,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QTimer>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include "gui/form1.h"
 #include "gui/screen_layout.h"
@@ -11,10 +15,17 @@
 namespace {
 
 // For scripted checks on a real desktop (tests/desktop): what the user sees, written to the
-// file that H7SELECT_STATE names whenever it changes.
+// file that H7SELECT_STATE names whenever it changes. The file is made new by the program:
+// an existing file, a link or a pipe of that name is left alone and nothing is written.
 void reportState(const Form1& form1, const QString& path) {
+  const int fd = ::open(QFile::encodeName(path).constData(),
+                        O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
+  if (fd < 0) {
+    qWarning("H7SELECT_STATE: %s", std::strerror(errno));
+    return;
+  }
   auto* timer = new QTimer(qApp);
-  QObject::connect(timer, &QTimer::timeout, [&form1, path, last = QByteArray()]() mutable {
+  QObject::connect(timer, &QTimer::timeout, [&form1, fd, last = QByteArray()]() mutable {
     QWidget* active = QApplication::activeWindow();
     const QString state = QStringLiteral("active=%1\ntext3=%2\nstatus=%3\n")
                               .arg(active ? active->objectName() : QString(),
@@ -22,8 +33,8 @@ void reportState(const Form1& form1, const QString& path) {
                                    form1.findChild<QLabel*>(QStringLiteral("Label1"))->text());
     if (state.toUtf8() == last) return;
     last = state.toUtf8();
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) file.write(last);
+    if (::ftruncate(fd, 0) != 0 || ::pwrite(fd, last.constData(), std::size_t(last.size()), 0) != last.size())
+      qWarning("H7SELECT_STATE: %s", std::strerror(errno));
   });
   timer->start(50);
 }
