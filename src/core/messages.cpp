@@ -61,6 +61,7 @@ Failure errnoFailure(int error, bool writing) {
     case ETIMEDOUT: return msg::timedOut();
     case EOVERFLOW: return msg::fileTooLarge();
     case EXDEV: return msg::otherDrive();
+    case EBADF: return msg::badDescriptor();
     default: return {QString::fromLocal8Bit(std::strerror(error))};
   }
 }

@@ -81,6 +81,7 @@ inline Failure outOfMemory() { return {QStringLiteral("メモリが不足して�
 inline Failure staleFile() { return {QStringLiteral("ネットワーク上のファイルが無効になりました。")}; }
 inline Failure timedOut() { return {QStringLiteral("接続がタイムアウトしました。")}; }
 inline Failure fileTooLarge() { return {QStringLiteral("ファイルが大きすぎます。")}; }
+inline Failure badDescriptor() { return {QStringLiteral("ファイル記述子が無効です。")}; }
 inline Failure otherDrive() { return {QStringLiteral("別のドライブへは移動できません。")}; }
 // The run.
 inline Failure outOfRange() { return {QStringLiteral("インデックスが有効範囲にありません。")}; }

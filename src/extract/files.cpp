@@ -265,15 +265,18 @@ std::optional<Failure> OutputFile::open(const QString& path) {
   if (path.isEmpty()) return msg::badPathName();
   path_ = path;
   std::string target = native(path);
-  if (const int error = followLinks(target)) return failed(error);
   struct stat st {};
   const bool exists = ::stat(target.c_str(), &st) == 0;
   if (exists && S_ISDIR(st.st_mode)) return failed(EISDIR);
   prepareSignals();
-  if (exists && !S_ISREG(st.st_mode)) {  // a device or a pipe: written in place
+  if (exists && !S_ISREG(st.st_mode)) {  // a device or a pipe (/dev/stdout too): written in place
     fd_ = ::open(target.c_str(), O_WRONLY | O_CLOEXEC | O_TRUNC);
     return fd_ < 0 ? std::optional(failed(errno)) : std::nullopt;
   }
+  if (const int error = followLinks(target)) return failed(error);
+  struct stat found {};  // a link only the system can follow (to a removed file, say) names nothing to replace
+  if (exists && (::stat(target.c_str(), &found) != 0 || found.st_dev != st.st_dev || found.st_ino != st.st_ino))
+    return failed(EINVAL);
   auto [folder, name] = splitPath(target);
 #ifdef O_PATH
   folder_ = ::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);  // a folder one may write but not list will do
@@ -356,10 +359,11 @@ std::optional<Failure> refuseOutputOverInputs(const QString& output, int descrip
     if (::fstat(descriptor, &out) != 0) return std::nullopt;
   } else {
     std::string target = native(output);
+    const bool exists = ::stat(target.c_str(), &out) == 0;
     const std::string given = splitPath(target).second;
     followLinks(target);
     if (namedLikeInput(given) || namedLikeInput(splitPath(target).second)) return withPath(msg::namedLikeInput(), output);
-    if (::stat(target.c_str(), &out) != 0) return std::nullopt;  // a new file
+    if (!exists) return std::nullopt;  // a new file
   }
   if (S_ISCHR(out.st_mode)) return std::nullopt;  // a device such as /dev/null replaces nothing
   const auto same = [&](const QString& path) {
