@@ -79,8 +79,8 @@ long long temporaryOwner(std::string_view name) {
   const std::size_t serial = name.rfind('-');
   if (serial == name.npos || !digits(name.substr(serial + 1))) return 0;
   const std::size_t pid = name.rfind('-', serial - 1);
-  if (pid == name.npos || pid == 0 || !digits(name.substr(pid + 1, serial - pid - 1))) return 0;
-  if (name.size() < 9 || name[8] != '-' || name.substr(0, 8).find_first_not_of("0123456789abcdef") != name.npos ||
+  if (pid == name.npos || !digits(name.substr(pid + 1, serial - pid - 1))) return 0;
+  if (pid <= 9 || name[8] != '-' || name.substr(0, 8).find_first_not_of("0123456789abcdef") != name.npos ||
       name.substr(9, pid - 9) != hostTag())
     return 0;
   return std::stoll(std::string(name.substr(pid + 1, serial - pid - 1)));

@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include "cli/extract_arguments.h"
+#include "core/command_line.h"
 #include "extract/run.h"
 #include "support/testutil.h"
 
@@ -216,6 +217,19 @@ TEST_F(H7Extract, HelpAndListItems) {
   const QList<QByteArray> found = run("h7extract", {"--list-items", "--group", "1", "--filter", " 85 "}).out.trimmed().split('\n');
   EXPECT_GT(found.size(), 1);
   for (const QByteArray& row : found) EXPECT_TRUE(row.contains("８５")) << row.toStdString();
+}
+
+// The bytes of a path survive its text form: UTF-8 decoded, every other byte kept as U+DC80 + byte.
+TEST(H7ExtractArguments, PathBytesSurviveAsText) {
+  const std::pair<QByteArray, int> cases[] = {  // bytes, how many of them are no UTF-8
+      {"a/\xE6\x9D\xB1", 0}, {"\x93\x8C\x8B\x9E", 4}, {"\xE0\xA0\x80", 0}, {"\xE0\x9F\xBF", 3}, {"\xED\xB2\x93", 3},
+      {"\xF0\x9F\x98\x80", 0}, {"\xF4\x90\x80\x80", 4}, {"\xC1\xBF", 2}, {"a\xE3\x81", 2}, {"\xED\x9F\xBF", 0}};
+  for (const auto& [bytes, kept] : cases) {
+    const QString text = h7::fromNativeBytes(bytes);
+    EXPECT_EQ(h7::toNativeBytes(text), bytes) << bytes.toHex().toStdString();
+    EXPECT_EQ(std::count_if(text.begin(), text.end(), [](QChar c) { return c.unicode() >= 0xDC80 && c.unicode() <= 0xDCFF; }), kept)
+        << bytes.toHex().toStdString();
+  }
 }
 
 // Numbers are digits only (full-width ones welcome); prefecture lists come out in order,

@@ -87,7 +87,7 @@ TEST_F(Run, WritesHeaderAndRecordsByteForByte) {
   dir.write("real.csv", "earlier");
   ASSERT_EQ(::chmod(real.constData(), 0640) | ::chown(real.constData(), owner, gid_t(-1)), 0);
   QFile::remove(in.outputFile);
-  ::symlink("real.csv", QFile::encodeName(in.outputFile).constData());
+  ::symlink(real.constData(), QFile::encodeName(in.outputFile).constData());
   in.numerify = true;
   ASSERT_EQ(run().end, h7::RunEnd::Completed);
   EXPECT_EQ(body(), "\"13\",\"101\",\"000100\",1234,12.5,0\r\n\"13\",\"102\",\"000100\",-7,0,.5\r\n");
