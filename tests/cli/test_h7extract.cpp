@@ -223,7 +223,7 @@ TEST_F(H7Extract, HelpAndListItems) {
 TEST(H7ExtractArguments, PathBytesSurviveAsText) {
   const std::pair<QByteArray, int> cases[] = {  // bytes, how many of them are no UTF-8
       {"a/\xE6\x9D\xB1", 0}, {"\x93\x8C\x8B\x9E", 4}, {"\xE0\xA0\x80", 0}, {"\xE0\x9F\xBF", 3}, {"\xED\xB2\x93", 3},
-      {"\xF0\x9F\x98\x80", 0}, {"\xF4\x90\x80\x80", 4}, {"\xC1\xBF", 2}, {"a\xE3\x81", 2}, {"\xED\x9F\xBF", 0}};
+      {"\xF0\x90\x80\x80", 0}, {"\xF4\x90\x80\x80", 4}, {"\xC1\xBF", 2}, {"a\xE3\x81", 2}, {"\xED\x9F\xBF", 0}};
   for (const auto& [bytes, kept] : cases) {
     const QString text = h7::fromNativeBytes(bytes);
     EXPECT_EQ(h7::toNativeBytes(text), bytes) << bytes.toHex().toStdString();
