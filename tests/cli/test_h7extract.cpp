@@ -195,7 +195,9 @@ TEST_F(H7Extract, MemoryBoundedOnAnyInput) {
   for (const auto& c : cases) {
     if (!c.data.empty()) {
       QFile::remove(dir.file("H7S13S1.DAT"));
-      if (c.pipe) ASSERT_EQ(::mkfifo(QFile::encodeName(dir.file("H7S13S1.DAT")).constData(), 0600), 0);
+      if (c.pipe) {
+        ASSERT_EQ(::mkfifo(QFile::encodeName(dir.file("H7S13S1.DAT")).constData(), 0600), 0);
+      }
     }
     std::thread writer([&] { if (!c.data.empty()) dir.write("H7S13S1.DAT", c.data); });
     if (!c.pipe) writer.join();
