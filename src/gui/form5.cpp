@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableWidget>
 
 #include "core/numeric.h"
@@ -16,19 +17,83 @@ using namespace h7;
 
 namespace {
 
-// Moving to a cell scrolls only as far as needed to show its row with the item number;
-// the name column is wider than the view and would otherwise push the numbers out.
+// The grid with its column 0 fixed: a second view of the same cells and selection, showing
+// only column 0, lies over the grid's left edge and scrolls up and down with it, so the item
+// numbers stay in place while the names scroll sideways under them. The heading row is
+// hidden in both; each shows it in its horizontal header, which stays put when scrolling down.
 class ItemGrid : public QTableWidget {
  public:
-  using QTableWidget::QTableWidget;
+  explicit ItemGrid(QWidget* parent) : QTableWidget(1, 2, parent), fixed_(new QTableView(this)) {
+    setHorizontalScrollMode(ScrollPerPixel);  // the names, wider than the view, scroll by pixels
+    fixed_->setModel(model());
+    fixed_->setSelectionModel(selectionModel());
+    fixed_->setFocusPolicy(Qt::NoFocus);  // the keyboard stays with the grid
+    fixed_->setFrameShape(QFrame::NoFrame);
+    fixed_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    fixed_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    fixed_->setColumnHidden(1, true);
+    fixed_->setVerticalScrollMode(verticalScrollMode());  // the rows of both scroll alike
+    viewport()->stackUnder(fixed_);
+    for (QTableView* view : {static_cast<QTableView*>(this), fixed_}) {
+      view->verticalHeader()->hide();
+      view->verticalHeader()->setMinimumSectionSize(1);
+      view->setRowHidden(0, true);
+      view->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+      view->horizontalHeader()->setSectionsClickable(false);
+      view->horizontalHeader()->setHighlightSections(false);
+      view->horizontalHeader()->setTextElideMode(Qt::ElideNone);  // "項目番号" uses the margin
+      view->setEditTriggers(NoEditTriggers);
+      view->setWordWrap(false);
+    }
+    QScrollBar* rows = verticalScrollBar();
+    QScrollBar* fixedRows = fixed_->verticalScrollBar();
+    connect(rows, &QScrollBar::valueChanged, fixedRows, &QScrollBar::setValue);
+    connect(fixedRows, &QScrollBar::valueChanged, rows, &QScrollBar::setValue);  // the wheel over the numbers
+    connect(fixedRows, &QScrollBar::rangeChanged, this, [=] { fixedRows->setValue(rows->value()); });
+    // Column 0 keeps one width in both; the user widens it at the fixed view's heading.
+    connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this](int column, int, int width) {
+      if (column != 0) return;
+      fixed_->setColumnWidth(0, width);
+      placeFixed();
+    });
+    connect(fixed_->horizontalHeader(), &QHeaderView::sectionResized, this, [this](int column, int, int width) {
+      if (column == 0) setColumnWidth(0, width);
+    });
+  }
+
+  // The font of the cells and of the heading, in both views.
+  void setGridFont(const QFont& font) {
+    for (QTableView* view : {static_cast<QTableView*>(this), fixed_}) {
+      view->setFont(font);
+      view->horizontalHeader()->setFont(font);
+      view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 4);
+    }
+  }
+
+  // Moving to a cell scrolls only as far as needed to show its row and the start of its
+  // name: the name column is wider than the view and would otherwise go under the numbers.
   void scrollTo(const QModelIndex& index, ScrollHint hint) override {
     QTableWidget::scrollTo(index.siblingAtColumn(0), hint);
   }
+
+ protected:
+  void updateGeometries() override {
+    QTableWidget::updateGeometries();
+    placeFixed();
+  }
+
+ private:
+  void placeFixed() {
+    const QRect header = horizontalHeader()->geometry();
+    fixed_->horizontalHeader()->setFixedHeight(header.height());
+    fixed_->setGeometry(header.x(), header.y(), columnWidth(0), header.height() + viewport()->height());
+  }
+
+  QTableView* fixed_;
 };
 
-// The grid keeps its heading as the cells of row 0, like every other row. The view
-// hides that row and shows the same texts in its horizontal header, so that the heading
-// stays in view while the list scrolls. Column 0 looks like a fixed column.
+// The grid keeps its heading as the cells of row 0, like every other row (the views show
+// it in their headers). The heading and column 0 look like fixed cells and are not selectable.
 void setCell(QTableWidget* grid, int row, int column, const QString& text) {
   auto* item = new QTableWidgetItem(text);
   if (row == 0 || column == 0) {
@@ -67,20 +132,10 @@ Form5::Form5(Form1* main) : main_(main) {
   setUpScreen(this, "Form5", QStringLiteral("項目一覧表示"), 9012, 5592);
 
   // Created in focus order: the grid, 絞込み検索, the search field, 戻る.
-  FGrid1 = place(new ItemGrid(1, 2, this), "FGrid1", 0, 960, 9012, 4692);
-  FGrid1->setFont(proportionalGothic(7.8));
-  FGrid1->horizontalHeader()->setFont(FGrid1->font());  // the heading row is in the grid's font too
-  FGrid1->verticalHeader()->hide();
-  FGrid1->verticalHeader()->setMinimumSectionSize(1);
-  FGrid1->verticalHeader()->setDefaultSectionSize(FGrid1->fontMetrics().height() + 4);
-  FGrid1->setRowHidden(0, true);
+  auto* grid = place(new ItemGrid(this), "FGrid1", 0, 960, 9012, 4692);
+  grid->setGridFont(proportionalGothic(7.8));  // the heading row is in the grid's font too
+  FGrid1 = grid;
   FGrid1->setHorizontalHeaderLabels({QString(), QString()});
-  FGrid1->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-  FGrid1->horizontalHeader()->setSectionsClickable(false);
-  FGrid1->horizontalHeader()->setHighlightSections(false);
-  FGrid1->horizontalHeader()->setTextElideMode(Qt::ElideNone);  // "項目番号" uses the margin
-  FGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  FGrid1->setWordWrap(false);
   FGrid1->setTabKeyNavigation(false);  // Tab moves on to the next control
 
   auto* search = place(new QPushButton(QStringLiteral("絞込み検索"), this), "Command1", 4440, 360, 2292, 372);

@@ -1,6 +1,7 @@
 // Form5's wiring: the list opened from Form4 with the group of the main screen, the search
 // key taken from its field, a failure that keeps the list, "戻る", closing and reopening.
 #include <QFile>
+#include <QScrollBar>
 #include <QTableWidget>
 
 #include "gui/form4.h"
@@ -24,6 +25,12 @@ class Form5Test : public h7test::ScreenSuite {
     for (int r = 1; r < grid()->rowCount(); ++r)
       if (QTableWidgetItem* n = grid()->item(r, 0); n && !n->text().isEmpty()) rows << n->text() + u'|' + grid()->item(r, 1)->text();
     return rows;
+  }
+  // The text of the cell that the user sees at `p` of the list screen.
+  QString shownAt(QPoint p) {
+    QWidget* viewport = list()->childAt(p);
+    auto* view = viewport ? qobject_cast<QAbstractItemView*>(viewport->parentWidget()) : nullptr;
+    return view ? view->indexAt(viewport->mapFrom(list(), p)).data().toString() : QString();
   }
 
  private slots:
@@ -60,6 +67,12 @@ class Form5Test : public h7test::ScreenSuite {
   void backAndClosing() {
     dir->write("NAMEH7S1.CCC", h7test::sjis("一\r\n二\r\n"));
     click(form4, "Command2");
+    // The item numbers stay in place while the names scroll sideways to their far end.
+    const QPoint number = grid()->viewport()->mapTo(list(), grid()->visualItemRect(grid()->item(1, 0)).center());
+    QCOMPARE(shownAt(number), " 1");
+    grid()->horizontalScrollBar()->setValue(grid()->horizontalScrollBar()->maximum());
+    QVERIFY(grid()->horizontalScrollBar()->value() > 0);
+    QCOMPARE(shownAt(number), " 1");
     h7test::type(list(), "Text1", "二");
     click(list(), "Command2");
     QTRY_COMPARE(QApplication::activeWindow(), form4);
