@@ -5,6 +5,10 @@
 #include <QProcess>
 #include <QProgressBar>
 #include <QRadioButton>
+#include <QTimer>
+#include <future>
+#include <sys/stat.h>
+#include <thread>
 
 #include "extract/run.h"
 #include "gui/form4.h"
@@ -126,6 +130,32 @@ class Form1Test : public h7test::ScreenSuite {
     QCOMPARE(messages, QStringList{h7::errorMessage(h7::msg::noItems())});
     QCOMPARE(status()->text(), QStringLiteral(" "));
     QCOMPARE(dir.bytes("out.csv"), earlier);
+
+    // A census file that is a pipe, its writer slow: while the run waits for the rest, the
+    // window is kept alive, the status line cleared and the bar shown.
+    const std::string data = dir.bytes("H7S13S1.DAT");
+    QFile::remove(dir.file("H7S13S1.DAT"));
+    QCOMPARE(::mkfifo(QFile::encodeName(dir.file("H7S13S1.DAT")).constData(), 0600), 0);
+    std::promise<void> seen;
+    std::thread writer([&, half = qint64(data.size() / 2)] {
+      QFile pipe(dir.file("H7S13S1.DAT"));
+      pipe.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+      pipe.write(data.data(), half);
+      seen.get_future().wait_for(std::chrono::seconds(10));  // in vain when the window is not kept alive
+      pipe.write(data.data() + half, qint64(data.size()) - half);
+    });
+    QString held;  // the status line while the bar shows
+    QTimer look;
+    connect(&look, &QTimer::timeout, this, [&] {
+      if (held.isNull() && h7test::child(main.get(), "ProgressBar1")->isVisible()) held = status()->text(), seen.set_value();
+    });
+    look.start(10);
+    params().NFR[0].assign(10);
+    status()->setText("message of the last run");
+    click(main.get(), "Command3");
+    writer.join();
+    QCOMPARE(held, QStringLiteral(" "));
+    QCOMPARE(dir.bytes("out.csv"), dir.bytes("core.csv"));
   }
 };
 
