@@ -14,11 +14,16 @@
 #include <QStringList>
 #include <cstdio>
 
+#include "extract/kernels/kernels.h"
 #include "gui/message_box.h"
 #include "gui/screen_layout.h"
 #include "gui/form1.h"
 
 int main(int argc, char** argv) {
+  if (const auto kernels = h7::chooseKernels(); !kernels) {  // as h7select refuses it
+    std::fprintf(stderr, "%s\n", kernels.failure().description.toUtf8().constData());
+    return 2;
+  }
   if (argc != 5) {
     std::fprintf(stderr, "Usage: gui_run INPUT_DIR OUTPUT_FILE PREF NAMES_DIR\n");
     return 2;

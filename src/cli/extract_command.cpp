@@ -5,6 +5,7 @@
 
 #include "cli/extract_arguments.h"
 #include "extract/item_names.h"
+#include "extract/kernels/kernels.h"
 
 namespace h7::cli {
 
@@ -68,6 +69,11 @@ QString statsReport(const RunResult& r, int offset) {
 }  // namespace
 
 int runCommand(const QStringList& args, const QString& programFolder, std::FILE* out, std::FILE* err) {
+  const Result<const Kernels*> kernels = chooseKernels();
+  if (!kernels) {
+    print(err, kernels.failure().description + u'\n');
+    return 2;
+  }
   Result<Invocation> in = readInvocation(args, programFolder);
   if (!in) {
     print(err, errorMessage(in.failure()) + u'\n');
@@ -75,7 +81,9 @@ int runCommand(const QStringList& args, const QString& programFolder, std::FILE*
   }
   switch (in->mode) {
     case Mode::Help: print(out, usage()); return 0;
-    case Mode::Version: print(out, QStringLiteral("h7extract " H7_VERSION "\n")); return 0;
+    case Mode::Version:
+      print(out, QStringLiteral("h7extract " H7_VERSION "\nkernel: %1\n").arg(QLatin1String((*kernels)->name)));
+      return 0;
     case Mode::ListItems: return listItems(*in, out, err);
     case Mode::Extract: break;
   }

@@ -132,6 +132,10 @@ inline Failure strayArgument(const QString& argument) { return {QStringLiteral("
 inline Failure badRanges(const QString& text) {
   return {QStringLiteral("--municipalities の形式が正しくありません: ") + text};
 }
+// Every program, at start.
+inline Failure badKernel(const QString& name, const QString& usable) {
+  return {QStringLiteral("環境変数 H7_KERNEL の値 %1 はこのプロセッサでは使えません (使えるもの: %2)").arg(name, usable)};
+}
 inline QString helpHint() { return QStringLiteral("'h7extract --help' で使い方を表示します。"); }
 inline QString progressLine() { return QStringLiteral("読み込み行数 %1  %2%  %3 MB/s"); }
 inline QString statsHeading() { return QStringLiteral("数値を含まず 0 とした値 (項目番号: 件数)"); }

@@ -1,15 +1,13 @@
 #include "extract/chunks.h"
 
 #include <algorithm>
-#include <bit>
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
 #include <mutex>
 #include <thread>
-#ifdef __x86_64__
-#include <immintrin.h>
-#endif
+
+#include "extract/kernels/kernels.h"
 
 namespace h7 {
 
@@ -24,48 +22,10 @@ constexpr std::size_t kOverrunStep = 4096;
 // How much of a file's start tells its line ends.
 constexpr std::size_t kLineEndProbe = 64 * 1024;
 
-const char* findByte(const char* from, const char* to, char byte) {
-  return static_cast<const char*>(std::memchr(from, byte, std::size_t(to - from)));
-}
-
-// The first CR in [p, end), or nullptr; sets `high` when a byte before it is 0x80 or
-// above, so that a line need not be scanned again for double-byte characters. Where the
-// processor lacks AVX-512 it only finds the CR and sets `high` (nothing is known).
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-[[gnu::target("avx512f,avx512bw")]] const char* findCrWide(const char* p, const char* end, char eol, bool& high) {
-  const __m512i cr = _mm512_set1_epi8(eol);
-  __m512i seen = _mm512_setzero_si512();
-  // Four blocks a turn while no CR is among them.
-  for (; end - p >= 256; p += 256) {
-    const __m512i a = _mm512_loadu_si512(p), b = _mm512_loadu_si512(p + 64), c = _mm512_loadu_si512(p + 128),
-                  d = _mm512_loadu_si512(p + 192);
-    if (_mm512_cmpeq_epi8_mask(a, cr) | _mm512_cmpeq_epi8_mask(b, cr) | _mm512_cmpeq_epi8_mask(c, cr) |
-        _mm512_cmpeq_epi8_mask(d, cr))
-      break;
-    seen = _mm512_or_si512(_mm512_or_si512(seen, _mm512_or_si512(a, b)), _mm512_or_si512(c, d));
-  }
-  for (;; p += 64) {
-    const std::size_t left = std::size_t(end - p);
-    const __mmask64 valid = left >= 64 ? ~0ULL : left ? ~0ULL >> (64 - left) : 0;
-    const __m512i v = _mm512_maskz_loadu_epi8(valid, p);
-    const __mmask64 crs = _mm512_cmpeq_epi8_mask(v, cr) & valid;
-    if (crs || left <= 64) {
-      const __mmask64 before = crs ? (crs & -crs) - 1 : valid;
-      high |= (_mm512_movepi8_mask(seen) | (_mm512_movepi8_mask(v) & before)) != 0;
-      return crs ? p + std::countr_zero(crs) : nullptr;
-    }
-    seen = _mm512_or_si512(seen, v);
-  }
-}
-const bool kFindCrWide = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw");
-#endif
-
+// The first `eol` in [from, to), or nullptr; notes in `high` whether a byte before it is
+// 0x80 or above, so that a line need not be scanned again for double-byte characters.
 const char* findCrNotingHigh(const char* from, const char* to, char eol, bool& high) {
-#ifdef __x86_64__
-  if (kFindCrWide) return findCrWide(from, to, eol, high);
-#endif
-  high = true;
-  return findByte(from, to, eol);
+  return activeKernels().findLineEnd(from, to, eol, high);
 }
 
 }  // namespace

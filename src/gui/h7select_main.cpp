@@ -8,8 +8,10 @@
 #include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
+#include <cstdio>
 
 #include "gui/form1.h"
+#include "extract/kernels/kernels.h"
 #include "gui/screen_layout.h"
 
 namespace {
@@ -42,6 +44,10 @@ void reportState(const Form1& form1, const QString& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (const auto kernels = h7::chooseKernels(); !kernels) {
+    std::fprintf(stderr, "%s\n", kernels.failure().description.toUtf8().constData());
+    return 2;
+  }
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("h7select"));
   h7::setUpApplicationLook();

@@ -1,4 +1,4 @@
-// The output line of a record on arbitrary bytes (invalid Shift-JIS, a lone lead byte at
+// The output line of a record, with every kernel the processor has, on arbitrary bytes (invalid Shift-JIS, a lone lead byte at
 // the end, NUL bytes, commas and quotation marks) equals the plain rule's. The line lies
 // in a heap block of its exact size, so a read past it stops the run.
 #include <cstdio>
@@ -17,9 +17,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::unique_ptr<char[]> exact(new char[std::size_t(end - p)]);
   std::copy(p, end, exact.get());
   const std::string_view line(exact.get(), std::size_t(end - p));
-  if (h7test::recordLine(line, positions, numerify) != h7test::plainRecordLine(line, positions, numerify)) {
-    std::fprintf(stderr, "the record line differs from the plain rule's\n");
-    std::abort();  // libFuzzer keeps the input
-  }
+  const auto plain = h7test::plainRecordLine(line, positions, numerify);
+  for (const h7::Kernels* kernels : h7::availableKernels())
+    if (h7test::recordLine(line, positions, numerify, *kernels) != plain) {
+      std::fprintf(stderr, "the record line (kernel %s) differs from the plain rule's\n", kernels->name);
+      std::abort();  // libFuzzer keeps the input
+    }
   return 0;
 }

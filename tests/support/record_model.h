@@ -51,10 +51,11 @@ inline std::optional<std::string> plainRecordLine(std::string_view line, const s
   return out + "\r\n";
 }
 
-// The record writer's line, or empty when it reports an overflow.
-inline std::optional<std::string> recordLine(std::string_view line, const std::vector<int>& positions, bool numerify) {
-  const h7::RecordLayout layout = h7::makeLayout(positions, numerify);
-  h7::RecordView record;
+// The record writer's line with these kernels, or empty when it reports an overflow.
+inline std::optional<std::string> recordLine(std::string_view line, const std::vector<int>& positions, bool numerify,
+                                             const h7::Kernels& kernels) {
+  const h7::RecordLayout layout = h7::makeLayout(positions, numerify, kernels);
+  h7::RecordView record(kernels);
   record.reset(line, layout.lastPosition);
   h7::ByteBuffer out;
   if (!h7::appendRecordLine(out, record, layout)) return std::nullopt;

@@ -1,0 +1,58 @@
+// The byte and field kernels: the loops that touch every byte of a census file, one
+// implementation per instruction set (kernels/scalar.cpp, avx2.cpp, avx512.cpp), all
+// giving the same results. The set is chosen once, at start, from the processor;
+// H7_KERNEL=avx512|avx2|scalar forces one.
+#pragma once
+
+#include <cstddef>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "core/messages.h"
+
+namespace h7 {
+
+// Output fields that sit side by side in the record: `count` fields of 10 bytes from byte
+// `offset` of the line.
+struct FieldRun {
+  std::size_t offset = 0, count = 0;
+};
+
+enum class KernelId { Scalar, Avx2, Avx512 };
+
+struct Kernels {
+  KernelId id;
+  const char* name;  // as H7_KERNEL names it
+  // The first `end` byte (CR, or LF where LF alone ends lines) in [from, to), or nullptr.
+  // Sets `high` when a byte before it (every byte, when there is none) is 0x80 or above;
+  // a kernel that does not look sets it always.
+  const char* (*findLineEnd)(const char* from, const char* to, char end, bool& high);
+  // Whether any of the `n` bytes is 0x80 or above.
+  bool (*anyHighByte)(const char* p, std::size_t n);
+  // The fields of the runs, each behind a comma, written at `out` (room for 11 bytes a
+  // field and 64 more); the line holds every field, and its 50 bytes before the first
+  // field may be read. The end of what was written; nullptr when a raw value holds a
+  // comma, a quotation mark or a line feed (it needs quoting), or a numerified value
+  // does not fit a double.
+  char* (*rawFields)(char* out, const char* line, const FieldRun* runs, std::size_t runCount);
+  char* (*numerifiedFields)(char* out, const char* line, const FieldRun* runs, std::size_t runCount);
+};
+
+// The kernels of one instruction set; nullptr when the processor (or the build) lacks it.
+const Kernels* kernelsFor(KernelId id);
+// Those the processor has, the fastest first.
+std::vector<const Kernels*> availableKernels();
+// The kernels H7_KERNEL names, or without it the fastest the processor has; a failure
+// when it names no kernel or one that the processor lacks.
+Result<const Kernels*> chooseKernels();
+// The kernels in use, chosen once at first use (the fastest where H7_KERNEL is not
+// usable: every program refuses such a value at start, through chooseKernels).
+const Kernels& activeKernels();
+
+// The first `end` byte in [from, to), or nullptr.
+inline const char* findByte(const char* from, const char* to, char end) {
+  return static_cast<const char*>(std::memchr(from, end, std::size_t(to - from)));
+}
+
+}  // namespace h7

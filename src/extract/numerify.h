@@ -1,0 +1,18 @@
+// Numerified values: the numeric value of a field written in canonical form.
+#pragma once
+
+#include <string_view>
+
+#include "extract/byte_buffer.h"
+
+namespace h7 {
+
+// The numeric value of a field in canonical form; false when it does not fit a double.
+bool appendNumerified(ByteBuffer& out, std::string_view field);
+
+// The same at `out` (room for kCanonicalMax bytes), for a field the kernels' own paths do
+// not take: a plain decimal straight from its digits, anything else by the general rule.
+// nullptr when the value does not fit a double.
+char* writeOtherNumber(char* out, std::string_view field);
+
+}  // namespace h7
