@@ -440,6 +440,7 @@ struct DataJob {
   const h7::TabulationGroup* group;
   std::int64_t records;
   std::uint64_t seed;
+  int suppressed = -1;  // 0-100: the harsh mix with this share of blank, X and - fields; -1 the usual values
 };
 
 Outcome writeDataFile(const DataJob& job, bool compare, QString* why) {
@@ -497,6 +498,19 @@ Outcome writeDataFile(const DataJob& job, bool compare, QString* why) {
           continue;
         }
         const std::uint64_t bits = rng.next();
+        if (job.suppressed >= 0) {  // the harsh mix: suppressed, zero and empty cells, the rest whole numbers
+          constexpr std::uint64_t kPow10to7[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000};
+          if (bits % 10000 < std::uint64_t(job.suppressed) * 100) {
+            const unsigned which = unsigned(bits >> 32) % 3;
+            if (which == 0) std::memset(p, ' ', kFieldWidth);
+            else putRight(p, which == 1 ? "X" : "-");
+          } else if ((bits >> 20) % 32 == 0) {  // now and then a decimal
+            putDecimal(p, (bits >> 32) % 100000, 1 + int(bits >> 62) % 2, false);
+          } else {  // 1 to 7 digits
+            putInt(p, (bits >> 32) % kPow10to7[1 + (bits >> 24) % 7], false);
+          }
+          continue;
+        }
         const unsigned small = unsigned(bits & 0xFF);
         const std::uint64_t value = (bits >> 8) & 0xFFFFFFFFFFull;
         const unsigned pick = unsigned(bits >> 48);  // 0..65535: the rare kinds of field first
@@ -561,7 +575,7 @@ Outcome writeDataFile(const DataJob& job, bool compare, QString* why) {
 
 const char kHelp[] =
     "Usage: h7sample --names --out DIR\n"
-    "  or:  h7sample --data --out DIR --pref LIST --group 1|2|3 --records N [--seed S]\n"
+    "  or:  h7sample --data --out DIR --pref LIST --group 1|2|3 --records N [--seed S] [--suppressed PCT]\n"
     "\n"
     "Writes synthetic Shift-JIS files (CR LF line ends) for the demo, the tests and the\n"
     "benchmarks. The output depends only on the arguments: the same command writes the\n"
@@ -579,6 +593,9 @@ const char kHelp[] =
     "  --seed S       seed of the random values (default 1)\n"
     "  --force        replace files that hold other bytes (without it such a file is\n"
     "                 left as it is and nothing is written; the same bytes are fine)\n"
+    "  --suppressed PCT  the harsh mix of real small-area data: PCT percent of the\n"
+    "                 fields (0-100) blank, X (suppressed) or - (zero), the rest whole\n"
+    "                 numbers of 1 to 7 digits and a few decimals\n"
     "  -h, --help     show this text\n"
     "\n"
     "--names and --data may be given together.\n"
@@ -625,7 +642,7 @@ int main(int argc, char* argv[]) {
   QStringList arguments;
   for (int i = 1; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
   QList<QCommandLineOption> options;
-  for (const char* name : {"out", "pref", "group", "records", "seed"})
+  for (const char* name : {"out", "pref", "group", "records", "seed", "suppressed"})
     options << QCommandLineOption(QString::fromLatin1(name), QString(), QStringLiteral("value"));
   options << QCommandLineOption(QStringLiteral("names")) << QCommandLineOption(QStringLiteral("data"))
           << QCommandLineOption(QStringLiteral("force"))
@@ -640,7 +657,7 @@ int main(int argc, char* argv[]) {
     return 0;
   }
   std::map<std::string, std::string> values;  // the options given, by name
-  for (const char* name : {"out", "pref", "group", "records", "seed"}) {
+  for (const char* name : {"out", "pref", "group", "records", "seed", "suppressed"}) {
     const QStringList given = parser.values(QString::fromLatin1(name));
     if (given.size() > 1) return usageError("--" + std::string(name) + " given twice");
     if (!given.isEmpty()) values[name] = given.first().toStdString();
@@ -656,6 +673,7 @@ int main(int argc, char* argv[]) {
   int group = 0;
   std::int64_t records = 0;
   std::uint64_t seed = 1;
+  int suppressed = -1;
   if (data) {
     if (!given("pref")) return usageError("--data needs --pref");
     if (!given("group")) return usageError("--data needs --group");
@@ -668,8 +686,10 @@ int main(int argc, char* argv[]) {
       return usageError("--records: '" + values["records"] + "' is not a number from 0 to 100000000");
     if (given("seed") && !parseNumber(values["seed"], seed))
       return usageError("--seed: '" + values["seed"] + "' is not a whole number from 0 to 2^64-1");
-  } else if (given("pref") || given("group") || given("records") || given("seed")) {
-    return usageError("--pref, --group, --records and --seed go with --data");
+    if (given("suppressed") && (!parseNumber(values["suppressed"], suppressed) || suppressed < 0 || suppressed > 100))
+      return usageError("--suppressed: '" + values["suppressed"] + "' is not a percentage from 0 to 100");
+  } else if (given("pref") || given("group") || given("records") || given("seed") || given("suppressed")) {
+    return usageError("--pref, --group, --records, --seed and --suppressed go with --data");
   }
 
   const QString dir = QDir::cleanPath(QString::fromStdString(values["out"]));
@@ -687,7 +707,7 @@ int main(int argc, char* argv[]) {
         return writeNameFile(dir, *h7::tabulationGroup(g), compare, why);
       });
   for (int pref : prefectures) {
-    const DataJob job{dir, pref, h7::tabulationGroup(group), records, seed};
+    const DataJob job{dir, pref, h7::tabulationGroup(group), records, seed, suppressed};
     files.emplace_back(h7::censusDataPath(dir, QStringLiteral("%1").arg(pref, 2, 10, QLatin1Char('0')), *job.group),
                        [job](bool compare, QString* why) { return writeDataFile(job, compare, why); });
   }
