@@ -119,78 +119,105 @@ char* rawFields(char* out, const char* line, const FieldRun* runs, std::size_t r
   return (mask32(bad3) & ~3u) | (mask32(bad1) & 0xFFC0u) ? nullptr : out;
 }
 
-// Per byte of a field (bit k: byte k), what it is.
-struct FieldBits {
-  unsigned blank, digit, minus, point, zero;
-};
-
-// The leading blanks of a numerified field squeezed out: table row i takes bytes i-9 of a
-// field read from six bytes in front of it, behind the comma.
+// The leading blanks of a numerified field squeezed out: row i (0-9) takes bytes i-9 of a
+// field read from six bytes in front of it, behind the comma; row 10 writes 0 (a field
+// of blanks, or of blanks and one byte that is no digit: X, -).
 struct SqueezeTable {
-  alignas(16) signed char row[10][16] = {};
+  alignas(16) signed char row[11][16] = {};
+  alignas(16) char fill[11][16] = {};  // or-ed in: the comma, and the 0 of row 10
+  unsigned char length[11] = {};
   constexpr SqueezeTable() {
-    for (int i = 0; i < 10; ++i)
-      for (int t = 0; t < 16; ++t) row[i][t] = t >= 1 && t <= 10 - i ? static_cast<signed char>(6 + i + t - 1) : -1;
+    for (int i = 0; i <= 10; ++i) {
+      for (int t = 0; t < 16; ++t) row[i][t] = i < 10 && t >= 1 && t <= 10 - i ? static_cast<signed char>(6 + i + t - 1) : -1;
+      fill[i][0] = ',';
+      if (i == 10) fill[i][1] = '0';
+      length[i] = static_cast<unsigned char>(i < 10 ? 11 - i : 2);
+    }
   }
 };
 constexpr SqueezeTable kSqueeze;
 
-// One field at `in`, its comma first. Right-aligned numbers already in canonical form
-// ([-]digits[.digits] without leading or trailing zeros) are copied without their leading
-// blanks; blank fields and a lone X or - are 0; the others go by the general rule.
-inline char* numerifyOne(char* out, const char* in, const FieldBits& b) {
-  const unsigned kept0 = ~b.blank & 0x3FF;
-  if (kept0 <= 0x200 && !(b.digit & kept0)) {  // all blank, or blanks and one byte that is no digit
-    out[0] = ',';
-    out[1] = '0';
-    return out + 2;
-  }
-  const int i = __builtin_ctz(kept0);
-  const unsigned kept = 0x3FF & (~0u << i);
-  const unsigned sign = (1u << i) & b.minus;
+// Per byte read (bit k: byte k), what it is.
+struct ByteKinds {
+  unsigned nonBlank, digit, minus, point, zero;
+};
+
+inline ByteKinds classify(__m256i v) {
+  const __m256i t = _mm256_sub_epi8(v, _mm256_set1_epi8('0'));
+  return {~mask32(_mm256_cmpeq_epi8(v, _mm256_set1_epi8(' '))),
+          mask32(_mm256_cmpeq_epi8(_mm256_min_epu8(t, _mm256_set1_epi8(9)), t)),
+          mask32(_mm256_cmpeq_epi8(v, _mm256_set1_epi8('-'))), mask32(_mm256_cmpeq_epi8(v, _mm256_set1_epi8('.'))),
+          mask32(_mm256_cmpeq_epi8(t, _mm256_setzero_si256()))};
+}
+
+// Whether a field (bits 0-9) that is neither a plain whole number nor blanks with one
+// byte at most is a number in canonical form all the same: -digits, or [-]digits.digits
+// without leading or trailing zeros, right-aligned.
+inline bool canonicalOther(unsigned nonBlank, unsigned digit, unsigned minus, unsigned point, unsigned zero) {
+  const unsigned first = nonBlank & -nonBlank;
+  const unsigned kept = 0x3FF & ~(first - 1);
+  const unsigned sign = first & minus;
   const unsigned body = kept & ~sign;
-  const unsigned other = body & ~b.digit;  // a point, a blank or anything else
+  const unsigned other = body & ~digit;  // must be one point, not first or last
   const unsigned firstBody = body & -body;
-  const bool general = (other & (other - 1)) | (other & ~b.point) | (other & (firstBody | 0x200)) | (body == 0) |
-                       ((firstBody & b.zero) && (body != firstBody || sign)) | (other && (b.zero & 0x200));
-  if (general) [[unlikely]] {
+  const bool decimal = other && !(other & (other - 1)) && !(other & ~point) && !(other & (firstBody | 0x200)) &&
+                       !(zero & 0x200);
+  return (decimal || (!other && sign)) && body && !(firstBody & zero);
+}
+
+// One field at `in` (its kinds in bits `s` to `s` + 9 of `k`), its comma first. Plain
+// whole numbers and other numbers already in canonical form are copied without their
+// leading blanks, blank fields and a lone X or - are 0; the others go by the general rule.
+inline char* numerifyOne(char* out, const char* in, const ByteKinds& k, int s) {
+  const unsigned nonBlank = k.nonBlank >> s & 0x3FF, digit = k.digit >> s & 0x3FF;
+  const unsigned first = nonBlank & -nonBlank;
+  // Blanks, then digits, the first no 0 unless alone; or blanks and at most one byte
+  // that is no digit (row 10). Told apart without a branch: real data mixes them.
+  const unsigned integer = (digit == nonBlank) & (nonBlank + first == 0x400) & !(k.zero >> s & first & 0x1FF);
+  unsigned fast = integer | !(nonBlank & 0x1FF);
+  asm("" : "+r"(fast));  // one branch on both: kept from being split into two
+  unsigned row = unsigned(__builtin_ctz(nonBlank | 0x400)) + ((nonBlank & ~digit) == 0x200);
+  if (fast) [[likely]] {
+  } else if (canonicalOther(nonBlank, digit, k.minus >> s & 0x3FF, k.point >> s & 0x3FF, k.zero >> s & 0x3FF)) {
+    row = unsigned(__builtin_ctz(nonBlank));
+  } else {
     out[0] = ',';
     return kernels::writeWholeField(out + 1, in);
   }
-  const __m128i v = load16(in - 6);
-  const __m128i squeezed = _mm_shuffle_epi8(v, table16(kSqueeze.row[i]));
-  _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_or_si128(squeezed, table16(kComma1)));
-  return out + 11 - i;
-}
-
-// Per byte of the 32 read: blank, digit, minus, point, zero.
-inline void classify(__m256i v, unsigned& blank, unsigned& digit, unsigned& minus, unsigned& point, unsigned& zero) {
-  const __m256i t = _mm256_sub_epi8(v, _mm256_set1_epi8('0'));
-  blank = mask32(_mm256_cmpeq_epi8(v, _mm256_set1_epi8(' ')));
-  digit = mask32(_mm256_cmpeq_epi8(_mm256_min_epu8(t, _mm256_set1_epi8(9)), t));
-  minus = mask32(_mm256_cmpeq_epi8(v, _mm256_set1_epi8('-')));
-  point = mask32(_mm256_cmpeq_epi8(v, _mm256_set1_epi8('.')));
-  zero = mask32(_mm256_cmpeq_epi8(t, _mm256_setzero_si256()));
+  const __m128i squeezed = _mm_shuffle_epi8(load16(in - 6), table16(kSqueeze.row[row]));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_or_si128(squeezed, table16(kSqueeze.fill[row])));
+  return out + kSqueeze.length[row];
 }
 
 char* numerifiedFields(char* out, const char* line, const FieldRun* runs, std::size_t runCount) {
   for (const FieldRun* r = runs; r != runs + runCount; ++r) {
     const char* in = line + r->offset;
     std::size_t k = 0;
-    unsigned blank, digit, minus, point, zero;
     for (; k + 3 <= r->count; k += 3, in += 3 * kWidth) {  // three fields read at once, from two bytes in front
-      classify(load32(in - 2), blank, digit, minus, point, zero);
-      for (int f = 0; f < 3; ++f) {
-        const int s = 2 + 10 * f;
-        const FieldBits b{blank >> s & 0x3FF, digit >> s & 0x3FF, minus >> s & 0x3FF, point >> s & 0x3FF, zero >> s & 0x3FF};
-        if (!(out = numerifyOne(out, in + kWidth * f, b))) return nullptr;
+      const ByteKinds kinds = classify(load32(in - 2));
+      // The common group: each field blanks then digits (the first no 0 unless alone), or
+      // blanks and at most one last byte. Bits 2-31 hold the fields; kFirst and kLast
+      // their first and last bytes.
+      constexpr unsigned kFields = ~3u, kFirst = 1u << 2 | 1u << 12 | 1u << 22, kLast = 1u << 11 | 1u << 21 | 1u << 31;
+      const unsigned nonBlank = kinds.nonBlank & kFields, notDigit = nonBlank & ~kinds.digit;
+      const unsigned blankAfter = nonBlank << 1 & ~nonBlank & kFields & ~kFirst;
+      const unsigned firstKept = nonBlank & ~(nonBlank << 1 & ~kFirst);
+      const unsigned loneLast = ~nonBlank << 1 & kLast;  // the last byte of a field that holds no other
+      if (!((notDigit & ~loneLast) | blankAfter | (firstKept & kinds.zero & ~kLast))) [[likely]] {
+        for (int s = 2; s < 32; s += 10) {
+          const unsigned row = unsigned(__builtin_ctz(nonBlank >> s | 0x400)) + ((notDigit >> s & 0x3FF) == 0x200);
+          const __m128i squeezed = _mm_shuffle_epi8(load16(in + s - 8), table16(kSqueeze.row[row]));
+          _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_or_si128(squeezed, table16(kSqueeze.fill[row])));
+          out += kSqueeze.length[row];
+        }
+        continue;
       }
+      if (!(out = numerifyOne(out, in, kinds, 2))) return nullptr;
+      if (!(out = numerifyOne(out, in + kWidth, kinds, 12))) return nullptr;
+      if (!(out = numerifyOne(out, in + 2 * kWidth, kinds, 22))) return nullptr;
     }
-    for (; k < r->count; ++k, in += kWidth) {  // one, from six bytes in front
-      classify(_mm256_zextsi128_si256(load16(in - 6)), blank, digit, minus, point, zero);
-      const FieldBits b{blank >> 6 & 0x3FF, digit >> 6 & 0x3FF, minus >> 6 & 0x3FF, point >> 6 & 0x3FF, zero >> 6 & 0x3FF};
-      if (!(out = numerifyOne(out, in, b))) return nullptr;
-    }
+    for (; k < r->count; ++k, in += kWidth)  // one, from six bytes in front
+      if (!(out = numerifyOne(out, in, classify(_mm256_zextsi128_si256(load16(in - 6))), 6))) return nullptr;
   }
   return out;
 }
