@@ -53,10 +53,12 @@ bool anyCsvSpecial(const char* p, std::size_t n) {
     acc |= (Bytes16)(v == ',') | (Bytes16)(v == '"') | (Bytes16)(v == '\n');
   }
   if (i < n) {  // the last bytes, at the end of 16 read in front of them
+    static constexpr unsigned char kTail[32] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+                                                0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
+                                                0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
     const Bytes16 v = load16(p + n - 16);
-    Bytes16 tail{};
-    for (std::size_t k = 16 - (n - i); k < 16; ++k) tail[k] = 0xFF;
-    acc |= ((Bytes16)(v == ',') | (Bytes16)(v == '"') | (Bytes16)(v == '\n')) & tail;
+    acc |= ((Bytes16)(v == ',') | (Bytes16)(v == '"') | (Bytes16)(v == '\n')) &
+           load16(reinterpret_cast<const char*>(kTail) + (n - i));
   }
   return anyNonZero(acc);
 }
