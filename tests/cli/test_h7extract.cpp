@@ -25,8 +25,9 @@ struct Ran {  // exit status, stdout, stderr
 
 // Runs a program of the build; an argument with \xNN in it is given with those bytes (through
 // bash's printf), so that a path that is no UTF-8 reaches the program as such.
-Ran run(const QString& program, QStringList args, const QString& appendOutputTo = {}) {
+Ran run(const QString& program, QStringList args, const QString& appendOutputTo = {}, const QStringList& environment = {}) {
   QProcess p;
+  p.setEnvironment(QProcess::systemEnvironment() + environment);
   if (!appendOutputTo.isEmpty()) p.setStandardOutputFile(appendOutputTo, QIODevice::Append);
   args.prepend(QStringLiteral(H7_BIN_DIR "/") + program);
   if (args.join(' ').contains("\\x")) p.start("bash", QStringList{"-c", "a=(); for x; do a+=(\"$(printf %b \"$x\")\"); done; exec \"${a[@]}\"", "bash"} + args);
@@ -214,6 +215,10 @@ TEST_F(H7Extract, MemoryBoundedOnAnyInput) {
 
 TEST_F(H7Extract, HelpAndListItems) {
   EXPECT_TRUE(run("h7extract", {"--help"}).out.contains("--municipalities RANGES"));
+  EXPECT_TRUE(run("h7extract", {"--version"}, {}, {"H7_KERNEL=scalar"}).out.contains("kernel: scalar"));
+  const Ran refused = run("h7extract", {"--version"}, {}, {"H7_KERNEL=avx1024"});  // refused at start
+  EXPECT_EQ(refused.status, 2);
+  EXPECT_TRUE(refused.err.startsWith("環境変数 H7_KERNEL の値 avx1024 は")) << refused.err.toStdString();
   EXPECT_EQ(run("h7extract", {"--list-items", "--group", "2"}).out.count('\n'), 1014);
   // A half-width key is widened and trimmed: it finds full-width text only.
   const QList<QByteArray> found = run("h7extract", {"--list-items", "--group", "1", "--filter", " 85 "}).out.trimmed().split('\n');
