@@ -47,18 +47,20 @@ std::optional<Failure> openFiles(const RunInputs& in, const TabulationGroup& gro
   if (auto refused = refuseOutputOverInputs(in.outputFile, in.outputDescriptor, inputs + QStringList{files.namesPath},
                                             QStringList{in.inputFolder} + in.nameFolders))
     return refused;
-  if (auto failure = in.outputDescriptor >= 0 ? files.output.adopt(in.outputDescriptor) : files.output.open(in.outputFile))
-    return failure;
+  if (!in.outputLines)  // otherwise the caller takes the lines
+    if (auto failure = in.outputDescriptor >= 0 ? files.output.adopt(in.outputDescriptor) : files.output.open(in.outputFile))
+      return failure;
   if (!names) return names.failure();
   if (auto failure = files.names.open(files.namesPath)) return withPath(*failure, files.namesPath);
   return std::nullopt;
 }
 
-// Output lines written as they come, re-encoded to UTF-8 on request.
+// Output lines written as they come, re-encoded to UTF-8 on request, or handed to the caller.
 class OutputSink {
  public:
-  OutputSink(OutputFile& file, bool utf8) : file_(file), utf8_(utf8) {}
+  OutputSink(OutputFile& file, const RunInputs& in) : file_(file), utf8_(in.utf8), lines_(in.outputLines) {}
   std::optional<Failure> write(const ByteBuffer& lines) {
+    if (lines_) return lines_(lines.view());
     if (!utf8_) return file_.write(lines.data(), lines.size());
     // Re-encoded a few whole lines at a time, so that the copies stay small.
     constexpr std::size_t kSlice = 256 * 1024;
@@ -74,6 +76,7 @@ class OutputSink {
  private:
   OutputFile& file_;
   bool utf8_;
+  const std::function<std::optional<Failure>(std::string_view)>& lines_;
 };
 
 // The header: the code labels, then the name of each output item (or, in the long form,
@@ -209,8 +212,8 @@ RunResult runExtraction(const RunInputs& in, const RunProgress& progress) {
   if (!items) return failed(r, items.failure());
   std::vector<int> positions = std::move(*items);
 
-  OutputSink sink(files.output, in.utf8);
-  if (in.utf8 && in.utf8Bom)
+  OutputSink sink(files.output, in);
+  if (in.utf8 && in.utf8Bom && !in.outputLines)
     if (auto failure = files.output.write("\xEF\xBB\xBF", 3)) return failed(r, *failure);
   if (auto failure = writeHeader(sink, in, names, positions)) return failed(r, *failure);
 
@@ -245,7 +248,8 @@ RunResult runExtraction(const RunInputs& in, const RunProgress& progress) {
       if (files.data[i].get() == records.failedSource) path = files.dataPaths[qsizetype(i)];
     return failed(r, withPath(*records.failure, records.failedLine > 0 ? msg::atLine(path, records.failedLine) : path));
   }
-  if (auto failure = files.output.commit()) return failed(r, *failure);
+  if (!in.outputLines)
+    if (auto failure = files.output.commit()) return failed(r, *failure);
   r.end = RunEnd::Completed;
   return r;
 }
