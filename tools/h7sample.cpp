@@ -4,6 +4,7 @@
 #include "core/command_line.h"
 #include "core/groups.h"
 #include "core/sjis.h"
+#include "sample_boundaries.h"
 
 #include <QByteArray>
 #include <QCommandLineParser>
@@ -16,6 +17,7 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -23,6 +25,7 @@
 #include <cstring>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -259,8 +262,10 @@ class BlockWriter {
  public:
   static constexpr std::size_t kBlock = std::size_t(16) << 20;
 
-  BlockWriter(const QString& path, bool compare) : buffer_(kBlock), compare_(compare) {
-    if (compare) {
+  // An empty path: the bytes are made and thrown away.
+  BlockWriter(const QString& path, bool compare) : buffer_(kBlock), compare_(compare), discard_(path.isEmpty()) {
+    if (discard_) {
+    } else if (compare) {
       existing_.setFileName(path);
       differs_ = !QFileInfo(path).isFile() || !existing_.open(QIODevice::ReadOnly);
     } else {
@@ -284,7 +289,8 @@ class BlockWriter {
   void append(const char* p, std::size_t n) { std::memcpy(room(n), p, n), commit(n); }
 
   void flush() {
-    if (compare_ && used_ && ok()) {
+    if (discard_) {
+    } else if (compare_ && used_ && ok()) {
       there_.resize(used_);
       differs_ = existing_.read(there_.data(), qint64(used_)) != qint64(used_) || there_ != std::vector<char>(buffer_.begin(), buffer_.begin() + std::ptrdiff_t(used_));
     } else if (used_ && ok() && file_.write(buffer_.data(), qint64(used_)) != qint64(used_)) {
@@ -297,6 +303,7 @@ class BlockWriter {
   Outcome close() {
     flush();
     char more;
+    if (discard_) return Outcome::Written;
     if (compare_) return ok() && existing_.read(&more, 1) == 0 ? Outcome::Same : Outcome::Differs;
     if (ok() && !file_.commit()) fail();
     return ok() ? Outcome::Written : Outcome::Failed;
@@ -309,7 +316,7 @@ class BlockWriter {
   QSaveFile file_;
   QFile existing_;
   std::vector<char> buffer_, there_;
-  bool compare_, differs_ = false;
+  bool compare_, discard_, differs_ = false;
   std::size_t used_ = 0;
   qint64 written_ = 0;
   QString error_;
@@ -441,6 +448,7 @@ struct DataJob {
   std::int64_t records;
   std::uint64_t seed;
   int suppressed = -1;  // 0-100: the harsh mix with this share of blank, X and - fields; -1 the usual values
+  SampleBoundaries* boundaries = nullptr;  // when set: the records' squares there, their bytes thrown away
 };
 
 Outcome writeDataFile(const DataJob& job, bool compare, QString* why) {
@@ -461,7 +469,7 @@ Outcome writeDataFile(const DataJob& job, bool compare, QString* why) {
   const std::size_t fullChars = std::size_t(kCodeWidth + kFieldWidth * fields);
   const std::size_t maxLine = fullChars + 24 + 2 + 2;  // area name, hidden marker, CR LF
 
-  BlockWriter out(path, compare);
+  BlockWriter out(job.boundaries ? QString() : path, compare);
   std::int64_t serial = 0;
   for (const Municipality& m : municipalities) {
     std::int64_t area = 100 + std::int64_t(rng.below(900));
@@ -474,6 +482,8 @@ Outcome writeDataFile(const DataJob& job, bool compare, QString* why) {
                     static_cast<long long>(serial % 1000000000), pref, m.code,
                     static_cast<long long>(area % 1000000));
       area += 1 + std::int64_t(rng.below(std::uint64_t(maxStep)));
+      if (job.boundaries && !job.boundaries->add(job.pref, serial - 1, job.records, std::string_view(head + 15, 11), why))
+        return Outcome::Failed;
       std::memcpy(line, head, 26);
       char* p = line + 26;
       bool ascii = true;
@@ -564,11 +574,46 @@ Outcome writeDataFile(const DataJob& job, bool compare, QString* why) {
   const qint64 bytes = out.bytesWritten();
   const Outcome outcome = out.close();
   if (outcome == Outcome::Failed) *why = out.error();
-  if (outcome == Outcome::Written || outcome == Outcome::Same)
+  if ((outcome == Outcome::Written || outcome == Outcome::Same) && !job.boundaries)
     std::printf("%s: %lld records, %lld bytes\n", qPrintable(QDir::toNativeSeparators(path)),
                 static_cast<long long>(serial), static_cast<long long>(bytes));
   return outcome;
 }
+
+#ifdef H7_MAP
+bool sameBytes(const QString& a, const QString& b) {
+  QFile fa(a), fb(b);
+  if (!fa.open(QIODevice::ReadOnly) || !fb.open(QIODevice::ReadOnly) || fa.size() != fb.size()) return false;
+  while (!fa.atEnd())
+    if (fa.read(1 << 20) != fb.read(1 << 20)) return false;
+  return true;
+}
+
+// DIR/boundaries.gpkg: a square per record of the data files, whose records are made again
+// and thrown away. Made beside it, then compared with the file there or moved over it.
+Outcome writeBoundaries(const QString& path, std::vector<DataJob> jobs, bool compare, QString* why) {
+  const QString temp = QFileInfo(path).dir().filePath(QStringLiteral(".boundaries.gpkg.h7sample"));
+  std::unique_ptr<SampleBoundaries> squares = SampleBoundaries::create(temp, why);
+  bool ok = squares != nullptr;
+  long long count = 0;
+  for (DataJob& job : jobs) {
+    job.boundaries = squares.get();
+    ok = ok && writeDataFile(job, false, why) == Outcome::Written;
+    count += job.records;
+  }
+  ok = ok && squares->close(why);
+  squares.reset();
+  Outcome outcome = !ok ? Outcome::Failed : !compare ? Outcome::Written : sameBytes(temp, path) ? Outcome::Same : Outcome::Differs;
+  if (outcome == Outcome::Written && ::rename(QFile::encodeName(temp).constData(), QFile::encodeName(path).constData()) != 0) {
+    *why = path + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(errno));
+    outcome = Outcome::Failed;
+  }
+  QFile::remove(temp);
+  if (outcome == Outcome::Written || outcome == Outcome::Same)
+    std::printf("%s: %lld squares\n", qPrintable(QDir::toNativeSeparators(path)), count);
+  return outcome;
+}
+#endif
 
 // ---------------------------------------------------------------------------------------
 // Command line.
@@ -576,6 +621,7 @@ Outcome writeDataFile(const DataJob& job, bool compare, QString* why) {
 const char kHelp[] =
     "Usage: h7sample --names --out DIR\n"
     "  or:  h7sample --data --out DIR --pref LIST --group 1|2|3 --records N [--seed S] [--suppressed PCT]\n"
+    "               [--boundaries]\n"
     "\n"
     "Writes synthetic Shift-JIS files (CR LF line ends) for the demo, the tests and the\n"
     "benchmarks. The output depends only on the arguments: the same command writes the\n"
@@ -596,6 +642,9 @@ const char kHelp[] =
     "  --suppressed PCT  the harsh mix of real small-area data: PCT percent of the\n"
     "                 fields (0-100) blank, X (suppressed) or - (zero), the rest whole\n"
     "                 numbers of 1 to 7 digits and a few decimals\n"
+    "  --boundaries   with --data: also DIR/boundaries.gpkg, a square per record written\n"
+    "                 (layer boundaries, field KEY_CODE, EPSG:6668 longitude/latitude),\n"
+    "                 for joining with h7extract --boundaries\n"
     "  -h, --help     show this text\n"
     "\n"
     "--names and --data may be given together.\n"
@@ -604,7 +653,8 @@ const char kHelp[] =
     "  h7sample --names --out build/bin\n"
     "  h7sample --data --out /tmp/census --pref 13 --group 1 --records 1000\n"
     "  h7sample --data --out /tmp/census --pref 01-47 --group 3 --records 200 --seed 7\n"
-    "  h7sample --names --data --out /tmp/demo --pref 13,14 --group 2 --records 500\n";
+    "  h7sample --names --data --out /tmp/demo --pref 13,14 --group 2 --records 500\n"
+    "  h7sample --data --boundaries --out /tmp/map --pref 13 --group 1 --records 4000\n";
 
 int usageError(const std::string& message) {
   std::fprintf(stderr, "h7sample: %s\nTry 'h7sample --help' for more information.\n", message.c_str());
@@ -645,7 +695,7 @@ int main(int argc, char* argv[]) {
   for (const char* name : {"out", "pref", "group", "records", "seed", "suppressed"})
     options << QCommandLineOption(QString::fromLatin1(name), QString(), QStringLiteral("value"));
   options << QCommandLineOption(QStringLiteral("names")) << QCommandLineOption(QStringLiteral("data"))
-          << QCommandLineOption(QStringLiteral("force"))
+          << QCommandLineOption(QStringLiteral("force")) << QCommandLineOption(QStringLiteral("boundaries"))
           << QCommandLineOption(QStringList{QStringLiteral("h"), QStringLiteral("help")});
   QCommandLineParser parser;
   namespace text = h7::msg::sample;
@@ -663,7 +713,7 @@ int main(int argc, char* argv[]) {
     if (!given.isEmpty()) values[name] = given.first().toStdString();
   }
   const bool names = parser.isSet(QStringLiteral("names")), data = parser.isSet(QStringLiteral("data"));
-  const bool force = parser.isSet(QStringLiteral("force"));
+  const bool force = parser.isSet(QStringLiteral("force")), boundaries = parser.isSet(QStringLiteral("boundaries"));
   auto given = [&](const char* name) { return values.count(name) > 0; };
 
   if (!names && !data) return usageError("nothing to do: give --names, --data or both");
@@ -688,9 +738,12 @@ int main(int argc, char* argv[]) {
       return usageError("--seed: '" + values["seed"] + "' is not a whole number from 0 to 2^64-1");
     if (given("suppressed") && (!parseNumber(values["suppressed"], suppressed) || suppressed < 0 || suppressed > 100))
       return usageError("--suppressed: '" + values["suppressed"] + "' is not a percentage from 0 to 100");
-  } else if (given("pref") || given("group") || given("records") || given("seed") || given("suppressed")) {
-    return usageError("--pref, --group, --records, --seed and --suppressed go with --data");
+  } else if (given("pref") || given("group") || given("records") || given("seed") || given("suppressed") || boundaries) {
+    return usageError("--pref, --group, --records, --seed, --suppressed and --boundaries go with --data");
   }
+#ifndef H7_MAP
+  if (boundaries) return usageError("--boundaries: built without map support (GDAL)");
+#endif
 
   const QString dir = QDir::cleanPath(QString::fromStdString(values["out"]));
   if (!QDir().mkpath(dir)) {
@@ -706,11 +759,17 @@ int main(int argc, char* argv[]) {
       files.emplace_back(h7::itemNamePath(dir, *h7::tabulationGroup(g)), [&dir, g](bool compare, QString* why) {
         return writeNameFile(dir, *h7::tabulationGroup(g), compare, why);
       });
+  std::vector<DataJob> jobs;
   for (int pref : prefectures) {
-    const DataJob job{dir, pref, h7::tabulationGroup(group), records, seed, suppressed};
+    const DataJob& job = jobs.emplace_back(DataJob{dir, pref, h7::tabulationGroup(group), records, seed, suppressed});
     files.emplace_back(h7::censusDataPath(dir, QStringLiteral("%1").arg(pref, 2, 10, QLatin1Char('0')), *job.group),
                        [job](bool compare, QString* why) { return writeDataFile(job, compare, why); });
   }
+#ifdef H7_MAP
+  const QString squares = QDir(dir).filePath(QStringLiteral("boundaries.gpkg"));
+  if (boundaries)
+    files.emplace_back(squares, [&](bool compare, QString* why) { return writeBoundaries(squares, jobs, compare, why); });
+#endif
   std::vector<Outcome> outcomes(files.size(), Outcome::Differs);  // all but Same: to be written
   QString why;
   for (std::size_t i = 0; i < files.size(); ++i) {

@@ -38,7 +38,8 @@ bool strictRange(const QString& text, QString& first, QString& last) {
 const QList<QCommandLineOption>& options() {
   static const QList<QCommandLineOption> all = [] {
     QList<QCommandLineOption> list;
-    for (const char* name : {"input", "output", "pref", "group", "items", "items-matching", "municipalities", "names", "filter"})
+    for (const char* name : {"input", "output", "pref", "group", "items", "items-matching", "municipalities", "names", "filter",
+                             "boundaries", "boundary-layer", "boundary-key"})
       list << QCommandLineOption(QString::fromLatin1(name), QString(), QStringLiteral("value"));
     for (const char* name : {"numerify", "utf8", "utf8-bom", "stats", "quiet", "list-items", "version", "key", "long"})
       list << QCommandLineOption(QString::fromLatin1(name));
@@ -61,13 +62,23 @@ std::optional<Failure> checkCombinations(const QCommandLineParser& p) {
       return usage(msg::missingValue(QStringLiteral("--") + name));
   }
   const bool list = p.isSet(QStringLiteral("list-items"));
-  for (const char* name : {"key", "long"})
+  for (const char* name : {"key", "long", "boundaries"})
     if (list && p.isSet(QString::fromLatin1(name)))
       return usage(msg::notTogether(QStringLiteral("--") + QLatin1String(name), QStringLiteral("--list-items")));
   if (!list && p.isSet(QStringLiteral("filter")))
     return usage(msg::onlyWith(QStringLiteral("--filter"), QStringLiteral("--list-items")));
   if (p.isSet(QStringLiteral("utf8")) && p.isSet(QStringLiteral("utf8-bom")))
     return usage(msg::notTogether(QStringLiteral("--utf8"), QStringLiteral("--utf8-bom")));
+  const bool map = p.isSet(QStringLiteral("boundaries"));
+#ifndef H7_MAP
+  if (map) return usage(msg::noMapSupport());
+#endif
+  for (const char* name : {"boundary-layer", "boundary-key"})
+    if (!map && p.isSet(QString::fromLatin1(name)))
+      return usage(msg::onlyWith(QStringLiteral("--") + QLatin1String(name), QStringLiteral("--boundaries")));
+  for (const char* name : {"long", "utf8", "utf8-bom"})  // a GeoPackage: one row per area, UTF-8 always
+    if (map && p.isSet(QString::fromLatin1(name)))
+      return usage(msg::notTogether(QStringLiteral("--boundaries"), QStringLiteral("--") + QLatin1String(name)));
   return std::nullopt;
 }
 
@@ -121,6 +132,23 @@ std::optional<Failure> readRunValues(const QCommandLineParser& p, Invocation& in
   return std::nullopt;
 }
 
+// --boundaries: a GeoPackage output of no more items than a GeoPackage layer holds; the
+// run writes KEY_CODE, the join key.
+std::optional<Failure> readMapRequest(const QCommandLineParser& p, Invocation& in) {
+  in.map.boundaries = p.value(QStringLiteral("boundaries"));
+  if (in.map.boundaries.isEmpty()) return usage(msg::missingValue(QStringLiteral("--boundaries")));
+  if (!in.run.outputFile.endsWith(QLatin1String(".gpkg"), Qt::CaseInsensitive)) return usage(msg::mapNeedsGpkg());
+  in.map.layer = p.value(QStringLiteral("boundary-layer"));
+  if (p.isSet(QStringLiteral("boundary-key"))) in.map.keyField = p.value(QStringLiteral("boundary-key"));
+  const int offset = tabulationGroup(in.run.group)->offset;
+  std::vector<ItemSet> sets = in.run.itemSets;
+  if (auto positions = outputItemPositions(sets, offset))
+    for (int position : *positions) in.mapItems.push_back(position + offset);
+  if (int(in.mapItems.size()) > kMostMapItems) return rejected(msg::tooManyColumns(kMostMapItems));
+  in.run.key = true;
+  return std::nullopt;
+}
+
 }  // namespace
 
 Result<Invocation> readInvocation(const QStringList& args, const QString& programFolder) {
@@ -161,6 +189,8 @@ Result<Invocation> readInvocation(const QStringList& args, const QString& progra
   in.run.stats = p.isSet(QStringLiteral("stats"));
   in.quiet = p.isSet(QStringLiteral("quiet"));
   if (auto failure = readRunValues(p, in)) return *failure;
+  if (p.isSet(QStringLiteral("boundaries")))
+    if (auto failure = readMapRequest(p, in)) return *failure;
   return in;
 }
 
@@ -231,7 +261,7 @@ QStringList prefecturesFound(const QString& folder, const TabulationGroup& group
 
 QString usage() {
   return QStringLiteral(
-      "Usage: h7extract --input DIR --output FILE|- --pref NN --group 1|2|3 --items SETS [--items-matching KEY] [--municipalities RANGES] [--numerify] [--key] [--long] [--names DIR] [--utf8|--utf8-bom] [--stats] [--quiet]\n"
+      "Usage: h7extract --input DIR --output FILE|- --pref NN --group 1|2|3 --items SETS [--items-matching KEY] [--municipalities RANGES] [--numerify] [--key] [--long] [--names DIR] [--utf8|--utf8-bom] [--stats] [--quiet] [--boundaries FILE [--boundary-layer NAME] [--boundary-key FIELD]]\n"
       "  or:  h7extract --list-items [--filter KEY] --group 1|2|3 [--names DIR] [--input DIR]\n"
       "  or:  h7extract --help | --version\n"
       "\n"
@@ -277,6 +307,19 @@ QString usage() {
       "  --stats            after the run, per output item: how many values held no number\n"
       "                     (numerified to 0: suppressed or blank data)\n"
       "  --quiet            no progress line\n"
+      "  --boundaries FILE  write a GeoPackage instead of CSV (--output must end in .gpkg): each\n"
+      "                     area joined on its KEY_CODE to a feature of the boundary layer in FILE\n"
+      "                     (shapefile, GeoPackage, GeoJSON...), its geometry in the layer's own\n"
+      "                     coordinate system; codes as text, numerified items as numbers, raw\n"
+      "                     ones as text, columns named by the item names (item_NUMBER for an\n"
+      "                     empty or repeated name); not with --long, --utf8 or --utf8-bom.\n"
+      "                     The join's counts follow the completion message on stderr.\n"
+      "                     e.g. --boundaries areas13.shp --output tokyo.gpkg\n"
+      "  --boundary-layer NAME\n"
+      "                     the layer of the boundary file (default: its first)\n"
+      "  --boundary-key FIELD\n"
+      "                     the boundary layer's key field (default KEY_CODE): text, compared\n"
+      "                     trimmed, or a whole number, written with leading zeros to 11 digits\n"
       "  --list-items       print the item numbers and names of a group (number TAB name)\n"
       "  --filter KEY       with --list-items: only names containing KEY (half-width\n"
       "                     characters in KEY are widened)   e.g. --filter 世帯\n"

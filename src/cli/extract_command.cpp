@@ -1,6 +1,7 @@
 #include "cli/extract_command.h"
 
 #include <QElapsedTimer>
+#include <memory>
 #include <unistd.h>
 
 #include "cli/extract_arguments.h"
@@ -96,10 +97,29 @@ int runCommand(const QStringList& args, const QString& programFolder, std::FILE*
       return 1;
     }
   }
+#ifdef H7_MAP
+  std::unique_ptr<MapOutput> map;  // --boundaries: the lines go to the GeoPackage
+  if (!in->map.boundaries.isEmpty()) {
+    map = std::make_unique<MapOutput>(in->map, in->run.outputFile, in->mapItems, in->run.numerify);
+    in->run.outputLines = [&map](std::string_view lines) { return map->write(lines); };
+  }
+#endif
   ProgressLine progress(err, !in->quiet && ::isatty(::fileno(err)));
-  const RunResult result = runExtraction(in->run, [&](const RunProgressInfo& p) { progress.update(p); });
+  RunResult result = runExtraction(in->run, [&](const RunProgressInfo& p) { progress.update(p); });
   progress.finish();
-  print(err, result.message() + u'\n');
+  QString joined;  // the join's counts, after the completion message
+#ifdef H7_MAP
+  if (map && result.end == RunEnd::Completed) {
+    if (auto failure = map->commit()) {
+      result.end = RunEnd::Failed;
+      result.failure = failure;
+    } else {
+      const JoinCounts& c = map->counts();
+      joined = msg::joinCounts().arg(c.joined).arg(c.noBoundary).arg(c.noData).arg(c.duplicates) + u'\n';
+    }
+  }
+#endif
+  print(err, result.message() + u'\n' + joined);
   if (in->run.stats && result.end == RunEnd::Completed) print(err, statsReport(result, group.offset));
   return result.end == RunEnd::Completed ? 0 : 1;
 }

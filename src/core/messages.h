@@ -140,6 +140,25 @@ inline QString helpHint() { return QStringLiteral("'h7extract --help' で使い�
 inline QString progressLine() { return QStringLiteral("読み込み行数 %1  %2%  %3 MB/s"); }
 inline QString statsHeading() { return QStringLiteral("数値を含まず 0 とした値 (項目番号: 件数)"); }
 inline QString statsTotal() { return QStringLiteral("  合計: %1"); }
+// h7extract's map output (--boundaries).
+inline Failure noMapSupport() {
+  return {QStringLiteral("--boundaries は使えません: 地図出力（GDAL）なしでビルドされています。")};
+}
+inline Failure mapNeedsGpkg() {
+  return {QStringLiteral("--boundaries では --output に .gpkg で終わるファイル名を指定してください。")};
+}
+inline Failure tooManyColumns(int most) {
+  return {QStringLiteral("項目が多すぎます: GeoPackage の 1 レイヤに書ける項目は %1 個までです。").arg(most)};
+}
+inline Failure boundariesNotOpened() { return {QStringLiteral("境界データを開けません。")}; }
+inline Failure noBoundaryLayer(const QString& name) { return {QStringLiteral("境界データにレイヤがありません: ") + name}; }
+inline Failure noBoundaryField(const QString& name) { return {QStringLiteral("境界データに結合キーの項目がありません: ") + name}; }
+inline Failure badBoundaryField(const QString& name) {
+  return {QStringLiteral("結合キーの項目が文字列でも整数でもありません: ") + name};
+}
+inline Failure boundariesNotRead() { return {QStringLiteral("境界データを読めません。")}; }
+inline Failure mapNotWritten() { return {QStringLiteral("GeoPackage を書けません。")}; }
+inline QString joinCounts() { return QStringLiteral("結合: %1 地域, 境界なし %2, データなし %3, 重複 %4"); }
 
 // h7sample, a developers' tool, speaks English.
 namespace sample {
