@@ -5,10 +5,15 @@
 #include <QThread>
 #include <csignal>
 #include <fcntl.h>
+#include <map>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
+#ifdef H7_MAP
+#include <gdal_priv.h>
+#include <ogrsf_frmts.h>
+#endif
 
 #include "cli/extract_arguments.h"
 #include "core/command_line.h"
@@ -122,6 +127,9 @@ TEST_F(H7Extract, ExitStatusAndMessages) {
       {base("1") << "--group" << "1" << "--names" << "", 2, "--names に値がありません。"},
       {base("1") << "--" << "--key", 2, "余分な引数です: --key"},
       {base(QStringList(74, "1-1361").join(',')), 2, "ERROR  出力項目が多すぎます（100000 項目まで）。"},
+#ifndef H7_MAP
+      {base("1") << "--boundaries" << "b.gpkg", 2, "--boundaries は使えません: 地図出力（GDAL）なしで"},
+#endif
       {with(base("1"), "--output", "-"), 1, "ERROR  出力ファイルが入力ファイルと同じです (" + data + ')', "h7extract", data},
       {with(with(base("1"), "--input", tokyo), "--output", tokyo + "/out.csv"), 0, "正常終了"},
       {with(with(with(base("1"), "--input", tokyo), "--pref", "all"), "--output", tokyo + "/no/o.csv"), 1,
@@ -284,5 +292,90 @@ TEST_F(H7Extract, StatsAndByteOrderMark) {
   EXPECT_EQ(lines.last(), QStringLiteral("  合計: %1").arg(sum));
   EXPECT_EQ(dir.bytes("out.csv").substr(0, 8), "\xEF\xBB\xBF\"県\"");
 }
+
+#ifdef H7_MAP
+// --boundaries: the records joined to h7sample's squares and to hand-made layers (a key twice,
+// one without data, keys as numbers and as padded text). A failure keeps the old output.
+TEST_F(H7Extract, MapOutput) {
+  const QString m = dir.file("m"), out = dir.file("out.gpkg"), squaresFile = m + "/boundaries.gpkg";
+  ASSERT_EQ(run("h7sample", {"--data", "--boundaries", "--out", m, "--pref", "5", "--group", "1", "--records", "30"}).status, 0);
+  GDALAllRegister();
+  std::map<std::string, std::unique_ptr<OGRGeometry>> squares;
+  const GDALDatasetUniquePtr sample(GDALDataset::Open(squaresFile.toUtf8()));
+  for (auto& f : *sample->GetLayer(0))
+    squares[f->GetFieldAsString("KEY_CODE")].reset(f->StealGeometry());
+  ASSERT_EQ(squares.size(), 30u);
+  const std::string k0 = squares.begin()->first, k1 = std::next(squares.begin())->first;
+  auto layer = [&](const QString& name, const std::vector<std::string>& properties) {
+    std::string text = R"({"type":"FeatureCollection","features":[)";
+    for (const std::string& p : properties)
+      text += R"({"type":"Feature","geometry":{"type":"Point","coordinates":[139,35]},"properties":{)" + p + "}},";
+    text.back() = ']';
+    dir.write(name, text + "}");
+  };
+  layer("codes.geojson", {"\"CODE\":" + std::to_string(std::stoll(k0)), "\"CODE\":" + k0.substr(1), "\"CODE\":" + k1.substr(1), "\"CODE\":99"});
+  layer("text.geojson", {"\"KEY_CODE\":\" " + k0 + " \""});
+  QDir().mkpath(dir.file("bad"));  // the data and a last record whose value overflows
+  dir.write("bad/H7S05S1.DAT", dir.bytes("m/H7S05S1.DAT") + dir.bytes("m/H7S05S1.DAT").substr(0, 50) + "     1E999\r\n");
+
+  const std::tuple<std::vector<std::pair<QString, QString>>, int, QString> cases[] = {  // changes, exit status, stderr
+      {{{"--numerify", ""}}, 0, "結合: 30 地域, 境界なし 0, データなし 0, 重複 0"},
+      {{{"--boundaries", dir.file("codes.geojson")}, {"--boundary-key", "CODE"}}, 0, "結合: 2 地域, 境界なし 28, データなし 1, 重複 1"},
+      {{{"--boundaries", dir.file("text.geojson")}}, 0, "結合: 1 地域, 境界なし 29, データなし 0, 重複 0"},
+      {{{"--boundary-key", "CODE"}}, 1, "ERROR  境界データに結合キーの項目がありません: CODE"},
+      {{{"--boundary-layer", "none"}}, 1, "ERROR  境界データにレイヤがありません: none"},
+      {{{"--boundaries", dir.file("none.shp")}}, 1, "ERROR  境界データを開けません。"},
+      {{{"--output", dir.file("none/out.gpkg")}}, 1, "ERROR  パスが見つかりません。"},
+      {{{"--output", squaresFile}}, 1, "ERROR  出力ファイルが入力ファイルと同じです"},
+      {{{"--input", dir.file("bad")}, {"--numerify", ""}}, 1, "ERROR  オーバーフローしました。"},
+      {{{"--pref", "6"}}, 1, "ERROR  ファイルが見つかりません。"},
+      {{{"--output", dir.file("out.csv")}}, 2, "--boundaries では --output に .gpkg"},
+      {{{"--long", ""}}, 2, "--boundaries と --long は同時に指定できません。"},
+      {{{"--items", "1-1361,1-634"}}, 2, "項目が多すぎます"},
+      {{{"--boundaries", ""}, {"--boundary-key", "CODE"}}, 2, "--boundary-key は --boundaries と一緒に"},
+  };
+  for (const auto& [changes, status, err] : cases) {
+    QStringList args = {"--input", m, "--output", out, "--pref", "5", "--group", "1", "--items", "1-3,1", "--boundaries", squaresFile};
+    for (const auto& [option, value] : changes) {
+      const qsizetype at = args.indexOf(option);
+      if (at >= 0 && value.isEmpty()) args.remove(at, 2);
+      else if (at >= 0) args[at + 1] = value;
+      else args << option << (value.isEmpty() ? QStringList() : QStringList{value});
+    }
+    dir.write("out.gpkg", "old");
+    const Ran r = run("h7extract", args);
+    const std::string what = args.join(' ').toStdString() + ": " + r.err.toStdString();
+    EXPECT_EQ(r.status, status) << what;
+    EXPECT_TRUE(r.err.contains(err)) << what;
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Hidden | QDir::Files).filter("h7tmp"), QStringList()) << what;
+    if (status != 0) {
+      EXPECT_EQ(dir.bytes("out.gpkg"), "old") << what;
+      continue;
+    }
+    // Codes as text, numerified items as numbers, raw ones as text; the repeated item renamed.
+    GDALDatasetUniquePtr joined(GDALDataset::Open(out.toUtf8()));
+    ASSERT_TRUE(joined) << what;
+    OGRLayer& l = *joined->GetLayer(0);
+    EXPECT_EQ(l.GetFeatureCount(), 30);
+    const bool numerified = args.contains("--numerify");
+    for (int i = 0; i < 8; ++i) EXPECT_EQ(l.GetLayerDefn()->GetFieldDefn(i)->GetType(), i >= 4 && numerified ? OFTReal : OFTString);
+    EXPECT_STREQ(l.GetLayerDefn()->GetFieldDefn(7)->GetNameRef(), "item_1");
+    if (!numerified) continue;
+    // Each area, in order, with its own square and the values of the CSV output.
+    QStringList csvArgs = args.mid(0, 10);
+    csvArgs[3] = "-";
+    const QList<QByteArray> csv = run("h7extract", csvArgs << "--numerify" << "--key").out.split('\n');
+    int line = 0;
+    for (auto& f : l) {
+      const QList<QByteArray> fields = csv.value(++line).trimmed().split(',');
+      ASSERT_EQ(fields.size(), 8) << line;
+      for (int i = 0; i < 8; ++i)
+        EXPECT_EQ(f->GetFieldAsString(i), QString(i < 4 ? fields[i].mid(1, fields[i].size() - 2) : fields[i]).toStdString());
+      const OGRGeometry* square = squares[f->GetFieldAsString(0)].get();
+      EXPECT_TRUE(square && f->GetGeometryRef() && f->GetGeometryRef()->Equals(square)) << line;
+    }
+  }
+}
+#endif
 
 }  // namespace
