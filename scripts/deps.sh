@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and the demo need (only the missing ones).
-# Usage: scripts/deps.sh [build|test|run|gui|desktop|bench|fuzz|package|emulate]...
+# Usage: scripts/deps.sh [build|test|run|gui|desktop|bench|fuzz|package|emulate|map]...
 set -euo pipefail
 
-packages=(build-essential cmake qt6-base-dev libgtest-dev help2man)
+packages=(build-essential cmake qt6-base-dev libgtest-dev help2man libgdal-dev)  # GDAL: the map output
 for want in "$@"; do
   case "$want" in
     build|test) ;;
@@ -13,8 +13,9 @@ for want in "$@"; do
     bench) packages+=(hyperfine mawk time libbenchmark-dev) ;;
     fuzz) packages+=(clang-14 libclang-rt-14-dev llvm-14) ;;  # libFuzzer, sanitizer runtimes, symbolizer
     # the Debian package: debian/control's Build-Depends beyond the build set, the tools and the checkers
-    package) packages+=(libgdal-dev dpkg-dev debhelper lintian appstream desktop-file-utils) ;;
+    package) packages+=(dpkg-dev debhelper lintian appstream desktop-file-utils) ;;
     emulate) packages+=(qemu-user) ;;  # the tests on emulated processors without AVX-512 or AVX2
+    map) packages+=(gdal-bin) ;;  # ogrinfo and the rasterizing tools of the map demo
     *) echo "deps.sh: unknown set '$want'" >&2; exit 2 ;;
   esac
 done
