@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSet>
-#include <QStringDecoder>
 #include <atomic>
 #include <cerrno>
 #include <charconv>
@@ -15,6 +14,7 @@
 #include <unistd.h>
 #include <unordered_map>
 
+#include "core/sjis.h"
 #include "extract/files.h"
 
 namespace h7::cli {
@@ -93,7 +93,7 @@ struct MapOutput::State {
   std::vector<int> items;
   bool numerify;
 
-  QStringDecoder decoder{"Shift_JIS"};
+  std::string pending;  // the start of a line whose end is still to come
   std::vector<std::string> fields;
   bool headerSeen = false;
 
@@ -111,11 +111,11 @@ struct MapOutput::State {
   // Shift-JIS text as UTF-8 (most of it is ASCII and stays as it is).
   const char* utf8(const std::string& text, std::string& scratch) {
     if (ascii(text)) return text.c_str();
-    decoder.resetState();
-    scratch = QString(decoder.decode(QByteArrayView(text.data(), qsizetype(text.size())))).toStdString();
+    scratch = sjis::decode(text).toStdString();
     return scratch.c_str();
   }
 
+  std::optional<Failure> addLines(std::string_view text);
   std::optional<Failure> start(std::size_t count);
   std::optional<Failure> openBoundaries();
   std::optional<Failure> createOutput(std::size_t count);
@@ -284,18 +284,28 @@ MapOutput::~MapOutput() {
   CPLPopErrorHandler();
 }
 
-std::optional<Failure> MapOutput::write(std::string_view lines) {
-  CsvLines csv(lines);
+std::optional<Failure> MapOutput::State::addLines(std::string_view text) {
+  CsvLines csv(text);
   std::size_t count = 0;
-  while (csv.next(s_->fields, count)) {
-    auto failure = s_->headerSeen ? s_->addRecord(count) : s_->start(count);
-    if (failure) return failure;
-  }
+  while (csv.next(fields, count))
+    if (auto failure = headerSeen ? addRecord(count) : start(count)) return failure;
+  return std::nullopt;
+}
+
+std::optional<Failure> MapOutput::write(std::string_view lines) {
+  // Lines end in CR LF, and CR stands nowhere else: what follows the last CR LF waits.
+  State& s = *s_;
+  const std::string_view text = s.pending.empty() ? lines : std::string_view(s.pending.append(lines));
+  const std::size_t cr = text.rfind('\r');
+  const std::size_t whole = cr == std::string_view::npos ? 0 : std::min(cr + 2, text.size());
+  if (auto failure = s.addLines(text.substr(0, whole))) return failure;
+  s.pending = std::string(text.substr(whole));
   return std::nullopt;
 }
 
 std::optional<Failure> MapOutput::commit() {
   State& s = *s_;
+  if (auto failure = s.addLines(s.pending)) return failure;
   if (!s.out) return withPath(msg::mapNotWritten(), s.output);
   CPLErrorReset();
   if (s.out->CommitTransaction() != OGRERR_NONE) return gdalFailure(msg::mapNotWritten(), s.output);

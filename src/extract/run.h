@@ -31,8 +31,9 @@ struct RunInputs {
   bool longForm = false;  // a line per area and output item: codes, item number, item name, value
   int outputDescriptor = -1;  // 0 or more: the output goes to this open descriptor, not to outputFile
   // When set, the output goes to this instead of a file: the header and record lines in
-  // order, Shift-JIS whatever utf8 says, in pieces of whole lines. outputFile is not opened
-  // but still checked against the inputs. A failure it returns ends the run.
+  // order, Shift-JIS whatever utf8 says, in the pieces the file would get (whole lines, but
+  // for a header of very many names). outputFile is not opened but still checked against
+  // the inputs. A failure it returns ends the run.
   std::function<std::optional<Failure>(std::string_view lines)> outputLines;
   int threads = -1;      // worker threads for the records: -1 one per core, 0 none
   std::size_t chunkBytes = std::size_t(2) << 20;  // files are cut into pieces of this size for the workers
