@@ -13,6 +13,7 @@ class GeoPackageBoundaries final : public SampleBoundaries {
   GeoPackageBoundaries() {
     GDALAllRegister();
     CPLPushErrorHandler(CPLQuietErrorHandler);  // GDAL's words go into `why`
+    CPLSetConfigOption("OGR_CURRENT_DATE", "1995-10-01T00:00:00.000Z");  // the same bytes every time
   }
   ~GeoPackageBoundaries() override {
     if (feature_) OGRFeature::DestroyFeature(feature_);

@@ -296,8 +296,8 @@ std::optional<Failure> MapOutput::write(std::string_view lines) {
   // Lines end in CR LF, and CR stands nowhere else: what follows the last CR LF waits.
   State& s = *s_;
   const std::string_view text = s.pending.empty() ? lines : std::string_view(s.pending.append(lines));
-  const std::size_t cr = text.rfind('\r');
-  const std::size_t whole = cr == std::string_view::npos ? 0 : std::min(cr + 2, text.size());
+  const std::size_t end = text.rfind("\r\n");
+  const std::size_t whole = end == std::string_view::npos ? 0 : end + 2;
   if (auto failure = s.addLines(text.substr(0, whole))) return failure;
   s.pending = std::string(text.substr(whole));
   return std::nullopt;
