@@ -330,7 +330,7 @@ TEST_F(H7Extract, MapOutput) {
       {{{"--input", dir.file("bad")}, {"--numerify", ""}}, 1, "ERROR  オーバーフローしました。"},
       {{{"--pref", "6"}}, 1, "ERROR  ファイルが見つかりません。"},
       {{{"--output", dir.file("out.csv")}}, 2, "--boundaries では --output に .gpkg"},
-      {{{"--long", ""}}, 2, "--boundaries と --long は同時に指定できません。"},
+      {{{"--long", ""}}, 2, "--boundaries と --long は一緒に指定できません。"},
       {{{"--items", "1-1361,1-634"}}, 2, "項目が多すぎます"},
       {{{"--boundaries", ""}, {"--boundary-key", "CODE"}}, 2, "--boundary-key は --boundaries と一緒に"},
   };
