@@ -189,7 +189,8 @@ void dropPendingTemporary(int& place) {
 
 QString resolveCaseInsensitive(const QString& path) {
   if (fileExists(path)) return path;
-  const auto [folder, name] = splitPath(native(path));
+  const auto split = splitPath(native(path));
+  const std::string &folder = split.first, &name = split.second;  // clang 14 cannot capture structured bindings
   std::string found;
   bool ambiguous = false;
   forEachName(fromNativeBytes(folder), [&](std::string_view entry) {
