@@ -67,6 +67,7 @@ inline Failure tooManyFiles() { return {QStringLiteral("開いているファイ
 inline Failure deviceError() { return {QStringLiteral("デバイス I/O エラーです。")}; }
 inline Failure folderNotReadable() { return {QStringLiteral("フォルダにアクセスできません。")}; }
 inline Failure deviceNotReady() { return {QStringLiteral("デバイスの準備ができていません。")}; }
+inline QString standardOutput() { return QStringLiteral("標準出力"); }
 inline Failure sameAsInput() { return {QStringLiteral("出力ファイルが入力ファイルと同じです")}; }
 inline Failure namedLikeInput() {
   return {QStringLiteral("データファイル・項目名称ファイルの名前は出力ファイルに使えません。")};

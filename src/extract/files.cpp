@@ -311,6 +311,7 @@ std::optional<Failure> OutputFile::open(const QString& path) {
 std::optional<Failure> OutputFile::adopt(int descriptor) {
   discard();
   prepareSignals();
+  path_ = descriptor == STDOUT_FILENO ? msg::standardOutput() : QString();  // named in its failures
   fd_ = ::fcntl(descriptor, F_DUPFD_CLOEXEC, 0);
   return fd_ < 0 ? std::optional(failed(errno)) : std::nullopt;
 }

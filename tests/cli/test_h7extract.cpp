@@ -79,6 +79,11 @@ TEST_F(H7Extract, SameBytesAsTheCoreRun) {
   dir.write("H7S13S1.DAT", first + std::string(first).replace(50, 10, "     1E999"));
   const Ran failed = run("h7extract", with(base("1-3"), "--output", "-") << "--numerify" << "--key");
   EXPECT_EQ(std::tuple(failed.status, failed.out.count("\r\n"), failed.out.endsWith("\r\n")), std::tuple(1, 2, true));
+  QProcess closed;  // standard output closed: the message names it
+  closed.start("bash", QStringList{"-c", "exec >&-; exec \"$0\" \"$@\"", H7_BIN_DIR "/h7extract"} + with(base("1"), "--output", "-"));
+  ASSERT_TRUE(closed.waitForFinished(60000));
+  EXPECT_EQ(QString::fromUtf8(closed.readAllStandardError()), "ERROR  ファイル記述子が無効です。 (標準出力)\n");
+  EXPECT_EQ(closed.exitCode(), 1);
 }
 
 // Each failure leaves the earlier output and the census file as they were.
