@@ -618,46 +618,9 @@ Outcome writeBoundaries(const QString& path, std::vector<DataJob> jobs, bool com
 // ---------------------------------------------------------------------------------------
 // Command line.
 
-const char kHelp[] =
-    "Usage: h7sample --names --out DIR\n"
-    "  or:  h7sample --data --out DIR --pref LIST --group 1|2|3 --records N [--seed S] [--suppressed PCT]\n"
-    "               [--boundaries]\n"
-    "\n"
-    "Writes synthetic Shift-JIS files (CR LF line ends) for the demo, the tests and the\n"
-    "benchmarks. The output depends only on the arguments: the same command writes the\n"
-    "same bytes every time.\n"
-    "\n"
-    "Options:\n"
-    "  --names        write the item-name files NAMEH7S1.CCC, NAMEH7S2.CCC and\n"
-    "                 NAMEH7S3.CCC (1361, 1014 and 677 names)\n"
-    "  --data         write census data files DIR/H7S<NN>S<G>.DAT, one per prefecture\n"
-    "  --out DIR      folder for the files; created when missing\n"
-    "  --pref LIST    prefecture numbers 1-47: one (13), a range (01-47) or a comma\n"
-    "                 list of both (01,13-14,27)\n"
-    "  --group G      tabulation group 1, 2 or 3 (1361, 1014 or 677 item fields)\n"
-    "  --records N    records per file (group 1: 13660 characters each)\n"
-    "  --seed S       seed of the random values (default 1)\n"
-    "  --force        replace files that hold other bytes (without it such a file is\n"
-    "                 left as it is and nothing is written; the same bytes are fine)\n"
-    "  --suppressed PCT  the harsh mix of real small-area data: PCT percent of the\n"
-    "                 fields (0-100) blank, X (suppressed) or - (zero), the rest whole\n"
-    "                 numbers of 1 to 7 digits and a few decimals\n"
-    "  --boundaries   with --data: also DIR/boundaries.gpkg, a square per record written\n"
-    "                 (layer boundaries, field KEY_CODE, EPSG:6668 longitude/latitude),\n"
-    "                 for joining with h7extract --boundaries\n"
-    "  -h, --help     show this text\n"
-    "\n"
-    "--names and --data may be given together.\n"
-    "\n"
-    "Examples:\n"
-    "  h7sample --names --out build/bin\n"
-    "  h7sample --data --out /tmp/census --pref 13 --group 1 --records 1000\n"
-    "  h7sample --data --out /tmp/census --pref 01-47 --group 3 --records 200 --seed 7\n"
-    "  h7sample --names --data --out /tmp/demo --pref 13,14 --group 2 --records 500\n"
-    "  h7sample --data --boundaries --out /tmp/map --pref 13 --group 1 --records 4000\n";
 
-int usageError(const std::string& message) {
-  std::fprintf(stderr, "h7sample: %s\nTry 'h7sample --help' for more information.\n", message.c_str());
+int usageError(const h7::Failure& failure) {
+  std::fprintf(stderr, "h7sample: %s\n%s\n", qPrintable(failure.description), qPrintable(h7::msg::sample::helpHint()));
   return 2;
 }
 
@@ -701,23 +664,23 @@ int main(int argc, char* argv[]) {
   namespace text = h7::msg::sample;
   if (auto failure = h7::readCommandLine(parser, options, arguments,
                                          {text::unknownArgument, text::needsValue, text::unknownArgument}))
-    return usageError(failure->description.toStdString());
+    return usageError(*failure);
   if (parser.isSet(QStringLiteral("help"))) {
-    std::fputs(kHelp, stdout);
+    std::fputs(h7::msg::sample::help().toUtf8().constData(), stdout);
     return 0;
   }
   std::map<std::string, std::string> values;  // the options given, by name
   for (const char* name : {"out", "pref", "group", "records", "seed", "suppressed"}) {
     const QStringList given = parser.values(QString::fromLatin1(name));
-    if (given.size() > 1) return usageError("--" + std::string(name) + " given twice");
+    if (given.size() > 1) return usageError(text::givenTwice(QStringLiteral("--") + QLatin1String(name)));
     if (!given.isEmpty()) values[name] = given.first().toStdString();
   }
   const bool names = parser.isSet(QStringLiteral("names")), data = parser.isSet(QStringLiteral("data"));
   const bool force = parser.isSet(QStringLiteral("force")), boundaries = parser.isSet(QStringLiteral("boundaries"));
   auto given = [&](const char* name) { return values.count(name) > 0; };
 
-  if (!names && !data) return usageError("nothing to do: give --names, --data or both");
-  if (!given("out") || values["out"].empty()) return usageError("--out DIR is required");
+  if (!names && !data) return usageError(text::nothingToDo());
+  if (!given("out") || values["out"].empty()) return usageError(text::required(QStringLiteral("--out DIR")));
 
   std::vector<int> prefectures;
   int group = 0;
@@ -725,29 +688,29 @@ int main(int argc, char* argv[]) {
   std::uint64_t seed = 1;
   int suppressed = -1;
   if (data) {
-    if (!given("pref")) return usageError("--data needs --pref");
-    if (!given("group")) return usageError("--data needs --group");
-    if (!given("records")) return usageError("--data needs --records");
+    if (!given("pref")) return usageError(text::dataNeeds(QStringLiteral("--pref")));
+    if (!given("group")) return usageError(text::dataNeeds(QStringLiteral("--group")));
+    if (!given("records")) return usageError(text::dataNeeds(QStringLiteral("--records")));
     if (!parsePrefectures(values["pref"], prefectures))
-      return usageError("--pref: '" + values["pref"] + "' is not a prefecture number 1-47, a range or a comma list of them");
+      return usageError(text::badValue("pref", values["pref"]));
     if (!parseNumber(values["group"], group) || !h7::tabulationGroup(group))
-      return usageError("--group: '" + values["group"] + "' is not 1, 2 or 3");
+      return usageError(text::badValue("group", values["group"]));
     if (!parseNumber(values["records"], records) || records < 0 || records > 100000000)
-      return usageError("--records: '" + values["records"] + "' is not a number from 0 to 100000000");
+      return usageError(text::badValue("records", values["records"]));
     if (given("seed") && !parseNumber(values["seed"], seed))
-      return usageError("--seed: '" + values["seed"] + "' is not a whole number from 0 to 2^64-1");
+      return usageError(text::badValue("seed", values["seed"]));
     if (given("suppressed") && (!parseNumber(values["suppressed"], suppressed) || suppressed < 0 || suppressed > 100))
-      return usageError("--suppressed: '" + values["suppressed"] + "' is not a percentage from 0 to 100");
+      return usageError(text::badValue("suppressed", values["suppressed"]));
   } else if (given("pref") || given("group") || given("records") || given("seed") || given("suppressed") || boundaries) {
-    return usageError("--pref, --group, --records, --seed, --suppressed and --boundaries go with --data");
+    return usageError(text::onlyWithData());
   }
 #ifndef H7_MAP
-  if (boundaries) return usageError("--boundaries: built without map support (GDAL)");
+  if (boundaries) return usageError(text::noMapSupport());
 #endif
 
   const QString dir = QDir::cleanPath(QString::fromStdString(values["out"]));
   if (!QDir().mkpath(dir)) {
-    std::fprintf(stderr, "h7sample: cannot create the folder %s\n", qPrintable(dir));
+    std::fprintf(stderr, "h7sample: %s\n", qPrintable(text::cannotCreateFolder(dir).description));
     return 1;
   }
 

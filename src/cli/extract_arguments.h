@@ -45,6 +45,5 @@ Result<QStringList> parsePrefectures(const QString& text);
 // The prefectures 01-47 whose census data files of the group a folder holds, in order.
 QStringList prefecturesFound(const QString& folder, const TabulationGroup& group);
 
-QString usage();
 
 }  // namespace h7::cli

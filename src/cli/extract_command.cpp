@@ -81,7 +81,7 @@ int runCommand(const QStringList& args, const QString& programFolder, std::FILE*
     return exitStatus(in.failure());
   }
   switch (in->mode) {
-    case Mode::Help: print(out, usage()); return 0;
+    case Mode::Help: print(out, msg::extractHelp()); return 0;
     case Mode::Version:
       print(out, QStringLiteral("h7extract " H7_VERSION "\nkernel: %1\n").arg(QLatin1String((*kernels)->name)));
       return 0;

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <cerrno>
 #include <cstring>
+#include <map>
 
 #include "core/numeric.h"
 
@@ -69,6 +70,133 @@ Failure errnoFailure(int error, bool writing) {
 QString msg::completion(int KCNT, long long ICNT, long long OCNT) {
   return QStringLiteral("正常終了  KCNT=") + displayNumber(KCNT) + QStringLiteral("   ICNT= ") +
          displayNumber(double(ICNT)) + QStringLiteral("  ,OCNT= ") + displayNumber(double(OCNT));
+}
+
+QString msg::extractHelp() {
+  return QStringLiteral(
+      "Usage: h7extract --input DIR --output FILE|- --pref NN --group 1|2|3 --items SETS [--items-matching KEY] [--municipalities RANGES] [--numerify] [--key] [--long] [--names DIR] [--utf8|--utf8-bom] [--stats] [--quiet] [--boundaries FILE [--boundary-layer NAME] [--boundary-key FIELD]]\n"
+      "  or:  h7extract --list-items [--filter KEY] --group 1|2|3 [--names DIR] [--input DIR]\n"
+      "  or:  h7extract --help | --version\n"
+      "\n"
+      "Extracts items of a census data file (DIR/H7S<NN>S<group>.DAT) into a CSV file.\n"
+      "\n"
+      "Options:\n"
+      "  --input DIR        folder of the census data files\n"
+      "                     e.g. --input /data/h7\n"
+      "  --output FILE      CSV file to write; replaced only when the run completes (a link:\n"
+      "                     the file it names); never a census or item-name file;\n"
+      "                     - writes to standard output   e.g. --output tokyo.csv   --output -\n"
+      "  --pref NN          prefecture number 01-47 or TT (normalised like the screen field),\n"
+      "                     or a list and ranges, or all (every 01-47 file in --input; TT only\n"
+      "                     when named): one output, prefectures in order, each once\n"
+      "                     e.g. --pref 13   --pref 5 (05)   --pref 01-47   --pref 13,14   --pref all\n"
+      "  --group 1|2|3      tabulation group: 1 = tables 004-013 (items 1-1361),\n"
+      "                     2 = 014-017 (1362-2375), 3 = 018-020 (2376-3052)\n"
+      "  --items SETS       item sets FIRST[-LAST][:INTERVAL], comma-separated, in output order;\n"
+      "                     a FIRST of 0 ends this list (the --items-matching items still follow);\n"
+      "                     at most 100000 items in all\n"
+      "                     e.g. --items 1-991:10,1200   (1, 11, ..., 991, then 1200)\n"
+      "  --items-matching KEY\n"
+      "                     also every item whose name contains KEY (the --filter rule), in\n"
+      "                     item order, after the --items sets; one of the two is needed;\n"
+      "                     only the group's items; a KEY that matches none is refused\n"
+      "                     e.g. --items-matching 世帯\n"
+      "  --municipalities RANGES\n"
+      "                     keep only records whose municipality code is in a range\n"
+      "                     FIRST[-LAST], comma-separated, codes 100-999 (a FIRST of 0 ends the\n"
+      "                     list; it must keep at least one range)\n"
+      "                     e.g. --municipalities 101-105,201\n"
+      "  --numerify         write numeric values (character data becomes 0) instead of raw fields\n"
+      "  --key              a first column KEY_CODE: prefecture, municipality and area code in\n"
+      "                     one (11 characters), the join key of small-area boundary data\n"
+      "  --long             one line per area and item: the codes, item number, item name,\n"
+      "                     value (for R, pandas, DuckDB); OCNT counts these lines\n"
+      "  --names DIR        folder of NAMEH7S1.CCC..NAMEH7S3.CCC; without it they are looked for in\n"
+      "                     this program's folder, the --input folder, ~/.local/share/h7select,\n"
+      "                     /usr/local/share/h7select and /usr/share/h7select, in that order\n"
+      "                     e.g. --names /opt/h7select\n"
+      "  --utf8             write UTF-8 instead of Shift-JIS\n"
+      "  --utf8-bom         UTF-8 with a byte order mark first (for spreadsheet programs)\n"
+      "  --stats            after the run, per output item: how many values held no number\n"
+      "                     (numerified to 0: suppressed or blank data)\n"
+      "  --quiet            no progress line\n"
+      "  --boundaries FILE  write a GeoPackage instead of CSV (--output must end in .gpkg): each\n"
+      "                     area joined on its KEY_CODE to a feature of the boundary layer in FILE\n"
+      "                     (shapefile, GeoPackage, GeoJSON...), its geometry in the layer's own\n"
+      "                     coordinate system; codes as text, numerified items as numbers, raw\n"
+      "                     ones as text, columns named by the item names (item_NUMBER for an\n"
+      "                     empty or repeated name); not with --long, --utf8 or --utf8-bom.\n"
+      "                     The join's counts follow the completion message on stderr.\n"
+      "                     e.g. --boundaries areas13.shp --output tokyo.gpkg\n"
+      "  --boundary-layer NAME\n"
+      "                     the layer of the boundary file (default: its first)\n"
+      "  --boundary-key FIELD\n"
+      "                     the boundary layer's key field (default KEY_CODE): text, compared\n"
+      "                     trimmed, or a whole number, written with leading zeros to 11 digits\n"
+      "  --list-items       print the item numbers and names of a group (number TAB name)\n"
+      "  --filter KEY       with --list-items: only names containing KEY (half-width\n"
+      "                     characters in KEY are widened)   e.g. --filter 世帯\n"
+      "  --version          print the version and the kernel in use\n"
+      "\n"
+      "Environment: H7_KERNEL=avx512|avx2|scalar uses that kernel (the byte and field loops)\n"
+      "instead of the fastest one the processor has; one the processor lacks is refused.\n"
+      "\n"
+      "Numbers are digits (full-width ones too) with blanks around them allowed; anything else\n"
+      "is refused. Each option may be given once (or again with the same value).\n"
+      "\n"
+      "Exit status: 0 completed, 1 the run failed or was refused (the output onto an input,\n"
+      "a census or item-name file), 2 bad arguments or a rejected value, 128+N ended by\n"
+      "signal N (the temporary file removed first).\n");
+}
+
+QString msg::sample::help() {
+  return QStringLiteral("Usage: h7sample --names --out DIR\n"
+    "  or:  h7sample --data --out DIR --pref LIST --group 1|2|3 --records N [--seed S] [--suppressed PCT]\n"
+    "               [--boundaries]\n"
+    "\n"
+    "Writes synthetic Shift-JIS files (CR LF line ends) for the demo, the tests and the\n"
+    "benchmarks. The output depends only on the arguments: the same command writes the\n"
+    "same bytes every time.\n"
+    "\n"
+    "Options:\n"
+    "  --names        write the item-name files NAMEH7S1.CCC, NAMEH7S2.CCC and\n"
+    "                 NAMEH7S3.CCC (1361, 1014 and 677 names)\n"
+    "  --data         write census data files DIR/H7S<NN>S<G>.DAT, one per prefecture\n"
+    "  --out DIR      folder for the files; created when missing\n"
+    "  --pref LIST    prefecture numbers 1-47: one (13), a range (01-47) or a comma\n"
+    "                 list of both (01,13-14,27)\n"
+    "  --group G      tabulation group 1, 2 or 3 (1361, 1014 or 677 item fields)\n"
+    "  --records N    records per file (group 1: 13660 characters each)\n"
+    "  --seed S       seed of the random values (default 1)\n"
+    "  --force        replace files that hold other bytes (without it such a file is\n"
+    "                 left as it is and nothing is written; the same bytes are fine)\n"
+    "  --suppressed PCT  the harsh mix of real small-area data: PCT percent of the\n"
+    "                 fields (0-100) blank, X (suppressed) or - (zero), the rest whole\n"
+    "                 numbers of 1 to 7 digits and a few decimals\n"
+    "  --boundaries   with --data: also DIR/boundaries.gpkg, a square per record written\n"
+    "                 (layer boundaries, field KEY_CODE, EPSG:6668 longitude/latitude),\n"
+    "                 for joining with h7extract --boundaries\n"
+    "  -h, --help     show this text\n"
+    "\n"
+    "--names and --data may be given together.\n"
+    "\n"
+    "Examples:\n"
+    "  h7sample --names --out build/bin\n"
+    "  h7sample --data --out /tmp/census --pref 13 --group 1 --records 1000\n"
+    "  h7sample --data --out /tmp/census --pref 01-47 --group 3 --records 200 --seed 7\n"
+    "  h7sample --names --data --out /tmp/demo --pref 13,14 --group 2 --records 500\n"
+    "  h7sample --data --boundaries --out /tmp/map --pref 13 --group 1 --records 4000\n");
+}
+
+Failure msg::sample::badValue(const char* option, const std::string& value) {
+  static const std::map<std::string, QString> kinds = {
+      {"pref", QStringLiteral("a prefecture number 1-47, a range or a comma list of them")},
+      {"group", QStringLiteral("1, 2 or 3")},
+      {"records", QStringLiteral("a number from 0 to 100000000")},
+      {"seed", QStringLiteral("a whole number from 0 to 2^64-1")},
+      {"suppressed", QStringLiteral("a percentage from 0 to 100")},
+  };
+  return {QStringLiteral("--%1: '%2' is not ").arg(QLatin1String(option), QString::fromStdString(value)) + kinds.at(option)};
 }
 
 }  // namespace h7

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <optional>
+#include <string>
 #include <utility>
 
 namespace h7 {
@@ -137,6 +138,7 @@ inline Failure badRanges(const QString& text) {
 inline Failure badKernel(const QString& name, const QString& usable) {
   return {QStringLiteral("環境変数 H7_KERNEL の値 %1 はこのプロセッサでは使えません (使えるもの: %2)").arg(name, usable)};
 }
+QString extractHelp();  // h7extract --help
 inline QString helpHint() { return QStringLiteral("'h7extract --help' で使い方を表示します。"); }
 inline QString progressLine() { return QStringLiteral("読み込み行数 %1  %2%  %3 MB/s"); }
 inline QString statsHeading() { return QStringLiteral("数値を含まず 0 とした値 (項目番号: 件数)"); }
@@ -163,6 +165,19 @@ inline QString joinCounts() { return QStringLiteral("結合: %1 地域, 境界�
 
 // h7sample, a developers' tool, speaks English.
 namespace sample {
+QString help();  // h7sample --help
+inline QString helpHint() { return QStringLiteral("Try 'h7sample --help' for more information."); }
+inline Failure givenTwice(const QString& option) { return {option + QStringLiteral(" given twice")}; }
+inline Failure nothingToDo() { return {QStringLiteral("nothing to do: give --names, --data or both")}; }
+inline Failure required(const QString& option) { return {option + QStringLiteral(" is required")}; }
+inline Failure dataNeeds(const QString& option) { return {QStringLiteral("--data needs ") + option}; }
+// A value h7sample cannot take: its option (without "--") and what it must be.
+Failure badValue(const char* option, const std::string& value);
+inline Failure onlyWithData() {
+  return {QStringLiteral("--pref, --group, --records, --seed, --suppressed and --boundaries go with --data")};
+}
+inline Failure noMapSupport() { return {QStringLiteral("--boundaries: built without map support (GDAL)")}; }
+inline Failure cannotCreateFolder(const QString& dir) { return {QStringLiteral("cannot create the folder ") + dir}; }
 inline Failure unknownArgument(const QString& argument) { return {QStringLiteral("unknown argument '%1'").arg(argument)}; }
 inline Failure needsValue(const QString& option) { return {option + QStringLiteral(" needs a value")}; }
 inline Failure otherBytes(const QString& path) {
