@@ -91,6 +91,14 @@ inline Failure overflow() { return {QStringLiteral("オーバーフローしま�
 // Which value overflowed; the run adds the file and the line.
 inline Failure overflowInItem(int item) { return {overflow().description + QStringLiteral(" 項目番号 %1").arg(item)}; }
 inline Failure overflowInCode() { return {overflow().description + QStringLiteral(" 市区町村コード")}; }
+inline Failure mixedLineEnds() {
+  return {QStringLiteral("改行コードが混在しています（CR と LF の両方で終わる行があります）。")};
+}
+inline Failure changedWhileRead() { return {QStringLiteral("ファイルが読み込み中に変更されました。")}; }
+// A line of more than twice a record's length without the other line end: read by its positions.
+inline QString longLine(const QString& where) {
+  return QStringLiteral("警告  行がレコード長の 2 倍より長いため、先頭の部分だけを読みました。 (%1)").arg(where);
+}
 inline QString atLine(const QString& path, long long line) { return path + QStringLiteral(", %1 行目").arg(line); }
 inline Failure tooManyItems(long long limit) {
   return {QStringLiteral("出力項目が多すぎます（%1 項目まで）。").arg(limit)};

@@ -3,6 +3,7 @@
 // through a pointer and keep what they used.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
 #include <memory>
@@ -35,8 +36,7 @@ class ByteBuffer {
 
  private:
   void grow(std::size_t need) {
-    std::size_t cap = capacity_ ? capacity_ * 2 : 4096;
-    while (cap < need) cap *= 2;
+    const std::size_t cap = std::max(need, capacity_ ? capacity_ * 2 : 4096);
     std::unique_ptr<char[]> bigger(new char[cap]);
     if (size_) std::memcpy(bigger.get(), data_.get(), size_);
     data_ = std::move(bigger);

@@ -19,36 +19,45 @@ constexpr std::size_t kBlockBytes = 128 * 1024;
 // Past the end of its range a chunk reads only its last line's rest, in steps of this size.
 constexpr std::size_t kOverrunStep = 4096;
 
-// How much of a file's start tells its line ends.
+// How much of a file's start tells its line ends, and how far the look goes on for a CR.
 constexpr std::size_t kLineEndProbe = 64 * 1024;
+constexpr long long kLineEndLookMost = 16LL << 20;
 
 // The first `eol` in [from, to), or nullptr; notes in `high` whether a byte before it is
 // 0x80 or above, so that a line need not be scanned again for double-byte characters.
-const char* findCrNotingHigh(const char* from, const char* to, char eol, bool& high) {
+const char* findEndNotingHigh(const char* from, const char* to, char eol, bool& high) {
   return activeKernels().findLineEnd(from, to, eol, high);
 }
 
 }  // namespace
 
 char lineEndOf(ByteSource& source) {
-  std::vector<char> head(kLineEndProbe);
-  std::size_t n = 0;
-  while (n < head.size()) {
-    const std::ptrdiff_t r = source.readAt((long long)n, head.data() + n, head.size() - n);
-    if (r <= 0) break;  // a read failure shows again when the lines are read
-    n += std::size_t(r);
+  std::vector<char> block(kLineEndProbe);
+  bool lf = false;
+  for (long long at = 0; at < kLineEndLookMost;) {
+    std::size_t n = 0;  // a whole block, but for the file's end
+    while (n < block.size()) {
+      const std::ptrdiff_t r = source.readAt(at + (long long)n, block.data() + n, block.size() - n);
+      if (r <= 0) break;  // a read failure shows again when the lines are read
+      n += std::size_t(r);
+    }
+    const char* end = block.data() + n;
+    if (findByte(block.data(), end, '\r')) return '\r';
+    lf = lf || findByte(block.data(), end, '\n');
+    if (n < block.size()) break;  // the end
+    at += (long long)n;
   }
-  const char* end = head.data() + n;
-  return findByte(head.data(), end, '\n') && !findByte(head.data(), end, '\r') ? '\n' : '\r';
+  return lf ? '\n' : '\r';
 }
 
 ChunkLines::ChunkLines(ByteSource& source, long long begin, long long end, std::size_t keep, std::vector<char>& block,
-                       char eol)
+                       char eol, std::size_t longLine)
     : source_(source),
       begin_(begin),
       end_(end),
       eol_(eol),
       keep_(std::max<std::size_t>(keep, 1)),
+      longLine_(longLine),
       buf_(block.data()),
       cap_(block.size()),
       pos_(std::max(0LL, begin - 2)) {}
@@ -109,12 +118,30 @@ bool ChunkLines::findFirstStart() {
   }
 }
 
+bool ChunkLines::holdsOtherEnd(std::string_view part) const {
+  return part.find(eol_ == '\r' ? '\n' : '\r') != part.npos;
+}
+
 bool ChunkLines::skipToLineEnd() {
+  std::size_t length = 0;  // of the whole line, and whether it holds the other line end byte
+  bool other = false;
+  const auto note = [&](std::string_view part) {
+    length += part.size();
+    other = other || (longLine_ && holdsOtherEnd(part));
+  };
   for (;;) {
-    at_ = n_;
-    if (!haveByte()) return false;
-    if (const char* cr = findEnd(buf_ + at_, buf_ + n_)) {
-      at_ = std::size_t(cr - buf_) + 1;
+    // A CR last in the block may begin a CR LF in LF mode: it is looked at again with what follows.
+    const bool crLast = eol_ == '\n' && !eof_ && n_ > at_ && buf_[n_ - 1] == '\r';
+    note({buf_ + at_, n_ - at_ - crLast});
+    at_ = n_ - crLast;
+    dropBefore(at_);
+    const bool more = readMore() && n_ > 0;
+    const char* end = more ? findEnd(buf_, buf_ + n_) : nullptr;
+    if (end) note({buf_, std::size_t(end - buf_) - (eol_ == '\n' && end > buf_ && end[-1] == '\r')});
+    if (!more || end) {
+      if (longLine_ && length > longLine_) kind_ = other ? LineKind::Mixed : LineKind::Long;
+      if (!end) return false;
+      at_ = std::size_t(end - buf_) + 1;
       afterCr_ = eol_ == '\r';
       skipping_ = false;
       return true;
@@ -128,7 +155,6 @@ bool ChunkLines::next(std::string_view& line) {
     started_ = true;
     if (!findFirstStart()) return done_ = true, false;
   }
-  if (skipping_ && !skipToLineEnd()) return done_ = true, false;
   if (!haveByte()) return done_ = true, false;
   if (afterCr_ && buf_[at_] == '\n') {
     ++at_;
@@ -139,22 +165,29 @@ bool ChunkLines::next(std::string_view& line) {
 
   std::size_t from = at_;
   high_ = false;
+  kind_ = LineKind::Plain;
   for (;;) {
-    if (const char* cr = findCrNotingHigh(buf_ + from, buf_ + n_, eol_, high_)) {
-      line = std::string_view(buf_ + at_, std::size_t(cr - buf_) - at_);
+    if (const char* cr = findEndNotingHigh(buf_ + from, buf_ + n_, eol_, high_)) {
+      std::size_t length = std::size_t(cr - buf_) - at_;
+      if (eol_ == '\n' && length > 0 && cr[-1] == '\r') --length;  // CR LF ends a line in LF mode too
+      line = std::string_view(buf_ + at_, length);
+      if (longLine_ && length > longLine_) kind_ = holdsOtherEnd(line) ? LineKind::Mixed : LineKind::Long;
       at_ = std::size_t(cr - buf_) + 1;
       afterCr_ = eol_ == '\r';
       return true;
     }
     if (eof_) {  // the last line, without a line end
       line = std::string_view(buf_ + at_, n_ - at_);
+      if (longLine_ && line.size() > longLine_) kind_ = holdsOtherEnd(line) ? LineKind::Mixed : LineKind::Long;
       at_ = n_;
       done_ = true;
       return true;
     }
-    if (n_ == cap_ && at_ == 0) {  // one line fills the block: its head, then on to its end
-      line = std::string_view(buf_, keep_);
+    if (n_ == cap_ && at_ == 0) {  // one line fills the block: its head kept aside, then on to its end
+      head_.assign(buf_, keep_);
       skipping_ = true;
+      if (!skipToLineEnd()) done_ = true;  // the line ends with the file, or the read failure shows next
+      line = head_;
       return true;
     }
     from = n_;  // no CR before here
@@ -175,7 +208,8 @@ namespace {
 
 // The chunks of all sources, in order: each file cut at multiples of `bytes`; a file of
 // unknown size is one chunk, read in order.
-std::vector<Chunk> cutIntoChunks(const std::vector<ByteSource*>& sources, std::size_t keep, std::size_t bytes) {
+std::vector<Chunk> cutIntoChunks(const std::vector<ByteSource*>& sources, std::size_t keep, std::size_t longLine,
+                                 std::size_t bytes) {
   std::vector<Chunk> chunks;
   for (ByteSource* s : sources) {
     const long long size = s->size();
@@ -186,6 +220,7 @@ std::vector<Chunk> cutIntoChunks(const std::vector<ByteSource*>& sources, std::s
       c.source = s;
       c.eol = eol;
       c.keep = keep;
+      c.longLine = longLine;
       c.begin = begin;
       if (size < 0 || begin + step >= size) break;  // the last one reads on to the end
       c.end = begin + step;
@@ -297,12 +332,12 @@ class Workers {
 
 }  // namespace
 
-PipelineResult runPipeline(const std::vector<ByteSource*>& sources, std::size_t keep, std::size_t chunkBytes,
-                           int threads, const std::function<void(Chunk&)>& process,
+PipelineResult runPipeline(const std::vector<ByteSource*>& sources, std::size_t keep, std::size_t longLine,
+                           std::size_t chunkBytes, int threads, const std::function<void(Chunk&)>& process,
                            const std::function<std::optional<Failure>(Chunk&)>& collect,
                            const std::function<void(long long lines, long long bytes)>& progress) {
   PipelineResult result;
-  std::vector<Chunk> plan = cutIntoChunks(sources, keep, chunkBytes);
+  std::vector<Chunk> plan = cutIntoChunks(sources, keep, longLine, chunkBytes);
   const std::size_t blockBytes = std::max(std::min(chunkBytes, kBlockBytes), keep + 2);
   std::vector<char> block;  // the calling thread's, without workers
   ByteBuffer spare;
@@ -351,6 +386,8 @@ PipelineResult runPipeline(const std::vector<ByteSource*>& sources, std::size_t 
     result.lines += c.lines;
     result.kept += c.kept;
     result.bytes += c.inputBytes;
+    if (c.firstLongLine && (result.longLines.empty() || result.longLines.back().first != c.source))
+      result.longLines.emplace_back(c.source, fileLines + c.firstLongLine);
     if (!collectPiece(c)) return result;
     if (c.failure) {
       result.failure = c.failure;

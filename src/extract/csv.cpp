@@ -18,7 +18,7 @@ void appendQuoted(ByteBuffer& out, std::string_view text) {
 
 void appendRawValue(ByteBuffer& out, std::string_view field) {
   for (char c : field) {
-    if (c == ',' || c == '"' || c == '\n') {
+    if (c == ',' || c == '"' || c == '\n' || c == '\r') {
       appendQuoted(out, field);
       return;
     }

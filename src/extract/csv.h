@@ -1,5 +1,5 @@
 // CSV pieces. Quoted text doubles inner quotation marks; a raw value is quoted only when
-// it holds a comma, a quotation mark or a line feed.
+// it holds a comma, a quotation mark or a line end byte (LF, or CR in a file of LF lines).
 #pragma once
 
 #include <string_view>

@@ -231,22 +231,32 @@ std::optional<Failure> InputFile::open(const QString& path) {
     return errnoFailure(e);
   }
   size_ = S_ISREG(st.st_mode) ? st.st_size : -1;
+  modified_ = (long long)st.st_mtim.tv_sec * 1000000000 + st.st_mtim.tv_nsec;
+  readingAgain_ = false;
 #ifdef POSIX_FADV_SEQUENTIAL
   ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
 #endif
   return std::nullopt;
 }
 
+bool InputFile::changedSinceOpened() const {
+  struct stat st {};
+  return size_ >= 0 && (::fstat(fd_, &st) != 0 || st.st_size != size_ ||
+                        (long long)st.st_mtim.tv_sec * 1000000000 + st.st_mtim.tv_nsec != modified_);
+}
+
 std::ptrdiff_t InputFile::readAt(long long offset, char* buffer, std::size_t size) {
-  constexpr std::size_t kHeadBytes = 64 * 1024;
+  constexpr std::size_t kHeadBytes = 16 << 20;  // as far as the look at the line ends goes
   if (size_ < 0 && std::size_t(offset) < head_.size()) {  // read again
+    readingAgain_ = true;
     const std::size_t n = std::min(size, head_.size() - std::size_t(offset));
     std::memcpy(buffer, head_.data() + offset, n);
     return std::ptrdiff_t(n);
   }
+  if (readingAgain_ && !head_.empty()) std::string().swap(head_);  // read again to its end: not needed any more
   for (;;) {
     ssize_t n = size_ >= 0 ? ::pread(fd_, buffer, size, off_t(offset)) : ::read(fd_, buffer, size);
-    if (n > 0 && size_ < 0 && std::size_t(offset) < kHeadBytes && std::size_t(offset) == head_.size())
+    if (n > 0 && size_ < 0 && !readingAgain_ && std::size_t(offset) < kHeadBytes && std::size_t(offset) == head_.size())
       head_.append(buffer, std::min(std::size_t(n), kHeadBytes - head_.size()));
     if (n >= 0) return n;
     if (errno == EINTR) continue;

@@ -47,15 +47,19 @@ class InputFile final : public ByteSource {
   std::ptrdiff_t readAt(long long offset, char* buffer, std::size_t size) override;
   Failure readFailure() const override { return errnoFailure(lastError_); }
   long long size() const override { return size_; }  // -1 for anything but a regular file
+  // Whether a regular file's size or modification time differs from when it was opened.
+  bool changedSinceOpened() const;
   void close();
 
  private:
   int fd_ = -1;
   int lastError_ = 0;
   long long size_ = -1;
+  long long modified_ = 0;  // nanoseconds
   // Of a source read in order: its first bytes, kept so that they can be read again
   // after a look at how its lines end.
   std::string head_;
+  bool readingAgain_ = false;
 };
 
 // The output of a run. A regular file (existing or new) is written to a temporary file

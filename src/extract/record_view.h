@@ -17,6 +17,9 @@ constexpr std::size_t kKeyPos = kPrefecturePos, kKeyLen = kPrefectureLen + kMuni
 constexpr std::size_t kFieldWidth = 10;
 constexpr std::size_t fieldPosition(int itemPosition) { return 41 + kFieldWidth * std::size_t(itemPosition); }  // itemPosition >= 0
 
+// Characters of a record of `fields` item fields.
+constexpr std::size_t recordLength(int fields) { return fieldPosition(fields) + kFieldWidth - 1; }
+
 // Bytes a line may need to be kept to hold `lastPosition` characters.
 constexpr std::size_t bytesToKeep(std::size_t lastPosition) { return 2 * lastPosition + 2; }
 

@@ -22,6 +22,10 @@ namespace {
 constexpr std::string_view kHeaderLabels =
     "\"\x8C\xA7\",\"\x8E\x73\x8B\xE6\x92\xAC\x91\xBA\",\"\x92\xAC\x92\x9A\xA5\x8E\x9A\x93\x99\"";
 constexpr std::string_view kKeyLabel = "\"KEY_CODE\",";
+// The most one line of the long form takes: codes, item number, a name of at most
+// kMaxNameBytes with its quotation marks doubled, a value.
+constexpr std::size_t kLongLineRoom = 64 * 1024;
+static_assert(kLongLineRoom > 2 * kMaxNameBytes + 1024);
 constexpr std::string_view kLongLabels = ",\"\x8D\x80\x96\xDA\x94\xD4\x8D\x86\",\"\x8D\x80\x96\xDA\x96\xBC\x8F\xCC\",\"\x92\x6C\"";
 
 // The files of a run, all opened before anything is written.
@@ -62,13 +66,18 @@ class OutputSink {
   std::optional<Failure> write(const ByteBuffer& lines) {
     if (lines_) return lines_(lines.view());
     if (!utf8_) return file_.write(lines.data(), lines.size());
-    // Re-encoded a few whole lines at a time, so that the copies stay small.
+    // Re-encoded a slice at a time, so that the copies stay small. A slice ends after a byte
+    // below 0x40, which is neither a lead nor a trail byte: no character is cut in two.
     constexpr std::size_t kSlice = 256 * 1024;
     for (std::string_view rest = lines.view(); !rest.empty();) {
-      const std::size_t end = rest.size() <= kSlice ? rest.size() : rest.find('\n', kSlice) + 1;  // npos + 1: all
+      std::size_t end = std::min(rest.size(), kSlice);
+      if (end < rest.size()) {
+        while (end > 0 && static_cast<unsigned char>(rest[end - 1]) >= 0x40) --end;
+        if (end == 0) end = rest.size();  // no such byte: the rest in one
+      }
       const QByteArray utf8 = sjis::decode(rest.substr(0, end)).toUtf8();
       if (auto failure = file_.write(utf8.constData(), std::size_t(utf8.size()))) return failure;
-      rest.remove_prefix(std::min(end, rest.size()));
+      rest.remove_prefix(end);
     }
     return std::nullopt;
   }
@@ -107,17 +116,6 @@ void countValuesWithoutNumber(Chunk& c, const RecordView& record, const RecordLa
     if (!holdsNumber(record.chars(fieldPosition(layout.positions[i]), kFieldWidth))) ++c.tally[i];
 }
 
-// The long form's lines of a record, handed on in pieces as they grow (an item list of
-// many long names makes megabytes of one record).
-bool appendLongLines(Chunk& c, const RecordView& record, const RecordLayout& layout) {
-  for (std::size_t i = 0; i < layout.positions.size(); ++i) {
-    const std::size_t lineStart = c.out.size();
-    if (!appendLongLine(c.out, record, layout, i)) return c.out.truncate(lineStart), false;
-    if (!c.flushIfFull()) return false;
-  }
-  return true;
-}
-
 // The item position of the first value of a record whose numerified value overflows.
 int overflowingItem(const RecordView& record, const RecordLayout& layout) {
   ByteBuffer scratch;
@@ -126,6 +124,20 @@ int overflowingItem(const RecordView& record, const RecordLayout& layout) {
     if (!appendNumerified(scratch, record.chars(fieldPosition(p), kFieldWidth))) return p;
   }
   return 0;
+}
+
+
+// The long form's lines of a record, handed on in pieces as they grow (an item list of
+// many long names makes megabytes of one record). Its numerified values are checked
+// first, so that no line of a record that fails reaches the output.
+bool appendLongLines(Chunk& c, const RecordView& record, const RecordLayout& layout) {
+  if (layout.numerify && overflowingItem(record, layout)) return false;
+  for (std::size_t i = 0; i < layout.positions.size(); ++i) {
+    const std::size_t lineStart = c.out.size();
+    if (!appendLongLine(c.out, record, layout, i)) return c.out.truncate(lineStart), false;
+    if (!c.flushIfFull()) return false;
+  }
+  return true;
 }
 
 // The records of every census data file, through the worker threads, written in order.
@@ -137,10 +149,16 @@ PipelineResult writeRecords(const RunInputs& in, const TabulationGroup& group, R
   const std::size_t chunkBytes = in.longForm ? std::max<std::size_t>(in.chunkBytes / 16, 1) : in.chunkBytes;
   // Room for a chunk's lines made at once: a buffer grown step by step copies itself and
   // touches twice the memory. Whole records of raw values are assumed; it is only a start.
+  // The long form makes more than a piece of most chunks: room for a piece and a line,
+  // whose pages are touched only as they are written; its pieces are smaller, since every
+  // worker's waits with one.
+  const std::size_t pieceBytes = in.longForm ? Chunk::kPieceBytes / 4 : Chunk::kPieceBytes;
   const std::size_t roomPerChunk =
-      std::min(Chunk::kPieceBytes, std::size_t(double(chunkBytes) / double(layout.lastPosition) *
-                                                double(layout.positions.size() * (kFieldWidth + 1) + 40)));
+      in.longForm ? pieceBytes + kLongLineRoom
+                  : std::min(Chunk::kPieceBytes, std::size_t(double(chunkBytes) / double(layout.lastPosition) *
+                                                             double(layout.positions.size() * (kFieldWidth + 1) + 40)));
   auto process = [&](Chunk& c) {
+    c.pieceBytes = pieceBytes;
     c.out.room(roomPerChunk);
     RecordView record;
     forEachLine(c, [&](std::string_view line, bool mayHoldHighBytes) {
@@ -173,7 +191,8 @@ PipelineResult writeRecords(const RunInputs& in, const TabulationGroup& group, R
   std::vector<ByteSource*> sources;
   for (auto& file : files.data) sources.push_back(file.get());
   const int threads = in.threads < 0 ? defaultWorkerCount() : in.threads;
-  return runPipeline(sources, bytesToKeep(layout.lastPosition), chunkBytes, threads, process, collect, progress);
+  return runPipeline(sources, bytesToKeep(layout.lastPosition), 2 * recordLength(group.fieldsPerRecord), chunkBytes,
+                     threads, process, collect, progress);
 }
 
 RunResult failed(RunResult r, const Failure& failure, RunEnd end = RunEnd::Failed) {
@@ -234,6 +253,7 @@ RunResult runExtraction(const RunInputs& in, const RunProgress& progress) {
       text = label.view();
     }
   }
+  std::vector<std::string>().swap(names.lines);  // written into the header or the labels: not needed again
   const PipelineResult records = writeRecords(in, *group, files, layout, sink, r, [&](long long lines, long long bytes) {
     info.lines = lines;
     info.bytes = bytes;
@@ -241,13 +261,19 @@ RunResult runExtraction(const RunInputs& in, const RunProgress& progress) {
   });
   r.ICNT = records.lines;
   r.OCNT = 1 + records.kept * (in.longForm ? (long long)layout.positions.size() : 1);
+  const auto pathOf = [&](const ByteSource* source) {
+    for (std::size_t i = 0; i < files.data.size(); ++i)
+      if (files.data[i].get() == source) return files.dataPaths[qsizetype(i)];
+    return QString();
+  };
+  for (const auto& [source, line] : records.longLines) r.warnings << msg::longLine(msg::atLine(pathOf(source), line));
   if (records.failure) {
     if (!records.failedSource) return failed(r, *records.failure);
-    QString path;
-    for (std::size_t i = 0; i < files.data.size(); ++i)
-      if (files.data[i].get() == records.failedSource) path = files.dataPaths[qsizetype(i)];
+    const QString path = pathOf(records.failedSource);
     return failed(r, withPath(*records.failure, records.failedLine > 0 ? msg::atLine(path, records.failedLine) : path));
   }
+  for (std::size_t i = 0; i < files.data.size(); ++i)  // a file cut short or rewritten meanwhile: records lost
+    if (files.data[i]->changedSinceOpened()) return failed(r, withPath(msg::changedWhileRead(), files.dataPaths[qsizetype(i)]));
   if (!in.outputLines)
     if (auto failure = files.output.commit()) return failed(r, *failure);
   r.end = RunEnd::Completed;

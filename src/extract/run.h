@@ -50,6 +50,7 @@ struct RunResult {
   std::vector<ItemSet> itemSets;   // the sets with the run's substitutions (intervals and last numbers of 0)
   std::vector<int> itemPositions;  // the output items, in order
   std::vector<long long> noNumber;  // with stats: per output item, values holding no number
+  QStringList warnings;             // what the user should know of a run that went on (long lines)
 
   // What the user is told: the completion message, or "ERROR  " and the failure.
   QString message() const;

@@ -193,20 +193,25 @@ TEST_F(H7Extract, MemoryBoundedOnAnyInput) {
     return all;
   };
   const std::string cr(1 << 20, '\r');
+  const std::string longNames = repeat(repeat(h7test::sjis("ア"), 2048) + "\r\n", 1361);  // 4 KiB each
   const struct {
     const char* what;
     std::string data;  // empty: h7sample's
     QString items = "1-1361";
     QStringList extra;
     bool pipe = false;
+    std::string names = {};  // when set, the item-name file in the data folder
   } cases[] = {
       {"70 times every item", "", QStringList(70, "1-1361").join(',')},  // first, on h7sample's data
       {"CR LF lines", repeat("\r\n", 1 << 19)},
       {"CR lines", cr},
       {"CR lines, long form", cr.substr(0, 10000), "1-1361", {"--long"}},
+      {"CR LF lines, long form", repeat("\r\n", 20000), "1-1361", {"--long"}},
+      {"CR LF lines, long form, names of 4 KiB", repeat("\r\n", 2000), "1-1361", {"--long", "--names", dir.path()}, false, longNames},
       {"CR LF lines through a pipe", repeat("\r\n", 1 << 19), "1-1361", {}, true},
   };
   for (const auto& c : cases) {
+    if (!c.names.empty()) dir.write("NAMEH7S1.CCC", c.names);
     if (!c.data.empty()) {
       QFile::remove(dir.file("H7S13S1.DAT"));
       if (c.pipe) {

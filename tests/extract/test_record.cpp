@@ -39,10 +39,10 @@ TEST(Record, NumerifiedValues) {
 
 // Random lines give the plain rule's line, fast paths and all: right-aligned numbers,
 // decimals, double-byte characters (in front of the fields or among them) and lone lead
-// bytes, commas, quotation marks, line feeds, lines cut short; runs of neighbouring items
+// bytes, commas, quotation marks, LF and CR bytes, lines cut short; runs of neighbouring items
 // as well as scattered ones; with every kernel the processor has; from a fixed seed.
 TEST(Record, RandomLinesAsThePlainRule) {
-  const std::string kinds[] = {" 0123456789.-+EDe&H000009", "0123456789 \x82\x93\x8A\xA5", ",\"\n Xx", "\x81\x40\xE0\xFC\x7F\0"};
+  const std::string kinds[] = {" 0123456789.-+EDe&H000009", "0123456789 \x82\x93\x8A\xA5", ",\"\n\r Xx", "\x81\x40\xE0\xFC\x7F\0"};
   std::mt19937 rng(42);
   auto field = [&](bool numbers) -> std::string {  // ten bytes, most of them near what census files hold
     if (numbers && rng() % 12 == 0) return std::string(9, ' ') + " X-"[rng() % 3];  // blank, suppressed, zero

@@ -11,10 +11,12 @@
 #include <numeric>
 #include <random>
 #include <thread>
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "core/sjis.h"
 #include "extract/files.h"
 #include "extract/municipality_filter.h"
 #include "extract/run.h"
@@ -141,6 +143,7 @@ TEST_F(Run, EndsAndFailuresKeepTheEarlierOutput) {
     std::function<void()> prepare;
     QString message;
     rlim_t sizeLimit = RLIM_INFINITY;  // on the files this process writes
+    QString warning = {};
   } cases[] = {
       {"no items", [&] { in.itemSets = {{0, 5, 0}, {1, 0, 0}}; }, h7::errorMessage(h7::msg::noItems())},
       {"missing data file", [&] { in.prefectures = {"13", "14"}; },
@@ -167,6 +170,20 @@ TEST_F(Run, EndsAndFailuresKeepTheEarlierOutput) {
          std::string data = dir.bytes("H7S13S1.DAT");
          dir.write("H7S13S1.DAT", data.erase(data.find('\r'), 1).erase(data.rfind('\r'), 1));
        }, "正常終了  KCNT= 3   ICNT=  2  ,OCNT=  3"},
+      {"LF lines glued to CR LF ones", [&] {
+         std::string data = lines({record("13", "101", {})});
+         for (int i = 0; i < 600; ++i) data += record("13", "102", {"         1"}) + '\n';  // over twice a record's length
+         dir.write("H7S13S1.DAT", data);
+       }, refused(h7::msg::mixedLineEnds(), h7::msg::atLine(dir.file("H7S13S1.DAT"), 2))},
+      {"a line of more than twice a record", [&] { writeData({record("13", "101", {}), record("13", "102", {}) + std::string(30000, ' ')}); },
+       "正常終了  KCNT= 3   ICNT=  2  ,OCNT=  3", RLIM_INFINITY, h7::msg::longLine(h7::msg::atLine(dir.file("H7S13S1.DAT"), 2))},
+      {"data file rewritten while read", [&] {
+         in.outputLines = [&](std::string_view) -> std::optional<h7::Failure> {
+           const timespec epoch[2] = {};
+           ::utimensat(AT_FDCWD, QFile::encodeName(dir.file("H7S13S1.DAT")), epoch, 0);
+           return std::nullopt;
+         };
+       }, refused(h7::msg::changedWhileRead(), dir.file("H7S13S1.DAT"))},
       {"too many items", [&] { in.itemSets = std::vector<h7::ItemSet>(74, {1, 1361, 0}); },
        "ERROR  出力項目が多すぎます（100000 項目まで）。"},
       {"position past 1400", [&] { in.itemSets = {{1, 1401, 0}}; }, "ERROR  インデックスが有効範囲にありません。"},
@@ -228,6 +245,7 @@ TEST_F(Run, EndsAndFailuresKeepTheEarlierOutput) {
                            : c.message == h7::errorMessage(h7::msg::noItems()) ? h7::RunEnd::NoItems
                                                                : h7::RunEnd::Failed;
     EXPECT_EQ(r.message(), c.message) << c.what;
+    EXPECT_EQ(r.warnings.join(u'\n'), c.warning) << c.what;
     EXPECT_EQ(r.end, end) << c.what;
     std::map<QString, std::string> after = snapshot();  // nothing changed but a completed output, no temporary left
     if (end == h7::RunEnd::Completed) before.erase(QFileInfo(in.outputFile).fileName()), after.erase(QFileInfo(in.outputFile).fileName());
@@ -321,6 +339,35 @@ TEST_F(Run, StaleTemporariesOfDeadRunsGo) {
   for (const QString& name : kept) EXPECT_TRUE(QFile::exists(dir.file(name))) << name.toStdString();
   EXPECT_FALSE(QFile::exists(dir.file(dead)));
   EXPECT_LE(h7::temporaryName(QString(255, u'n'), 4194304, 4294967295u).size(), 64);
+}
+
+// A header of many long names, re-encoded to UTF-8 in slices that never cut a character:
+// the Shift-JIS output decoded, with and without the byte order mark.
+TEST_F(Run, LongHeaderInEveryEncoding) {
+  std::string name;
+  for (int i = 0; i < 2048; ++i) name += sjis("ア");  // a trail byte 0x41 that looks like 'A'
+  dir.write("NAMEH7S1.CCC", lines(std::vector<std::string>(1400, name)));
+  in.itemSets = {{1, 1400, 0}, {1, 1400, 0}};  // 11 MB of names
+  ASSERT_EQ(run().end, h7::RunEnd::Completed);
+  const QByteArray utf8 = h7::sjis::decode(dir.bytes("out.csv")).toUtf8();
+  for (bool bom : {false, true}) {
+    in.utf8 = true, in.utf8Bom = bom;
+    ASSERT_EQ(run().end, h7::RunEnd::Completed);
+    EXPECT_TRUE(dir.bytes("out.csv") == (bom ? "\xEF\xBB\xBF" : "") + utf8.toStdString()) << bom;
+  }
+}
+
+// A long-form record that fails leaves none of its lines in an output written as it goes.
+TEST_F(Run, FailedLongFormStopsAtTheLastWholeRecord) {
+  writeData({record("13", "101", {"         1", "         2"}), record("13", "102", {"         3", "     1E999"})});
+  std::tie(in.longForm, in.numerify) = std::tuple(true, true);
+  const int fd = ::open(QFile::encodeName(dir.file("stream.csv")), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  in.outputDescriptor = fd;
+  EXPECT_EQ(run().end, h7::RunEnd::Failed);
+  ::close(fd);
+  const std::string out = dir.bytes("stream.csv");
+  EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 4);  // the header and the first record's three
+  EXPECT_EQ(out.find("\"102\""), std::string::npos);
 }
 
 // Two workers and tiny chunks give the bytes, counts and failures of one pass; several

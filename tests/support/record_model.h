@@ -34,8 +34,8 @@ inline std::string plainQuoted(const std::string& s) {
   return out + "\"";
 }
 
-// Codes quoted, raw values quoted when they hold a comma, a quotation mark or a line
-// feed, numerified values in canonical form, CR LF; empty when a value overflows.
+// Codes quoted, raw values quoted when they hold a comma, a quotation mark, an LF or a
+// CR, numerified values in canonical form, CR LF; empty when a value overflows.
 inline std::optional<std::string> plainRecordLine(std::string_view line, const std::vector<int>& positions,
                                                   bool numerify) {
   std::string out = plainQuoted(plainChars(line, h7::kPrefecturePos, h7::kPrefectureLen)) + ',' +
@@ -45,7 +45,7 @@ inline std::optional<std::string> plainRecordLine(std::string_view line, const s
     const std::string field = plainChars(line, h7::fieldPosition(p), h7::kFieldWidth);
     const double v = h7::numericValue(field);
     if (numerify && std::isinf(v)) return std::nullopt;
-    const bool special = field.find_first_of(",\"\n") != std::string::npos;
+    const bool special = field.find_first_of(",\"\n\r") != std::string::npos;
     out += ',' + (numerify ? h7::canonicalNumber(v) : special ? plainQuoted(field) : field);
   }
   return out + "\r\n";

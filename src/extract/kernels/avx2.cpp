@@ -79,7 +79,7 @@ bool anyHighByte(const char* p, std::size_t n) {
 
 inline __m256i csvSpecial(__m256i v) {
   return _mm256_or_si256(_mm256_or_si256(_mm256_cmpeq_epi8(v, _mm256_set1_epi8(',')), _mm256_cmpeq_epi8(v, _mm256_set1_epi8('"'))),
-                         _mm256_cmpeq_epi8(v, _mm256_set1_epi8('\n')));
+                         _mm256_or_si256(_mm256_cmpeq_epi8(v, _mm256_set1_epi8('\n')), _mm256_cmpeq_epi8(v, _mm256_set1_epi8('\r'))));
 }
 
 // Three fields (30 bytes) read from two bytes in front of them, spread into three slots of

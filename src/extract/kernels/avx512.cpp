@@ -75,14 +75,16 @@ inline __m512i fieldSlots(const char* in, std::size_t fields, __m512i& read) {
 }
 
 char* rawFields(char* out, const char* line, const FieldRun* runs, std::size_t runCount) {
-  const __m512i comma = _mm512_set1_epi8(','), quote = _mm512_set1_epi8('"'), lf = _mm512_set1_epi8('\n');
+  const __m512i comma = _mm512_set1_epi8(','), quote = _mm512_set1_epi8('"'), lf = _mm512_set1_epi8('\n'),
+                cr = _mm512_set1_epi8('\r');
   for (const FieldRun* r = runs; r != runs + runCount; ++r) {
     const char* in = line + r->offset;
     for (std::size_t done = 0; done < r->count; done += 5) {
       const std::size_t n = r->count - done < 5 ? r->count - done : 5;
       __m512i read;
       const __m512i x = fieldSlots(in + kWidth * done, n, read);
-      if (_mm512_cmpeq_epi8_mask(read, comma) | _mm512_cmpeq_epi8_mask(read, quote) | _mm512_cmpeq_epi8_mask(read, lf))
+      if (_mm512_cmpeq_epi8_mask(read, comma) | _mm512_cmpeq_epi8_mask(read, quote) | _mm512_cmpeq_epi8_mask(read, lf) |
+          _mm512_cmpeq_epi8_mask(read, cr))
         return nullptr;
       _mm512_storeu_si512(out, x);
       out += 11 * n;

@@ -33,7 +33,7 @@ struct Kernels {
   // The fields of the runs, each behind a comma, written at `out` (room for 11 bytes a
   // field and 64 more); the line holds every field, and its 50 bytes before the first
   // field may be read. The end of what was written; nullptr when a raw value holds a
-  // comma, a quotation mark or a line feed (it needs quoting), or a numerified value
+  // comma, a quotation mark, an LF or a CR (it needs quoting), or a numerified value
   // does not fit a double.
   char* (*rawFields)(char* out, const char* line, const FieldRun* runs, std::size_t runCount);
   char* (*numerifiedFields)(char* out, const char* line, const FieldRun* runs, std::size_t runCount);

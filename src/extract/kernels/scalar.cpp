@@ -43,21 +43,21 @@ bool anyHighByte(const char* p, std::size_t n) {
   return anyNonZero(acc & 0x80) || (rest & 0x80);
 }
 
-// Whether any of the n bytes is a comma, a quotation mark or a line feed; the 16 bytes
+// Whether any of the n bytes is a comma, a quotation mark, a line feed or a carriage return; the 16 bytes
 // in front of p may be read.
 bool anyCsvSpecial(const char* p, std::size_t n) {
   Bytes16 acc{};
   std::size_t i = 0;
   for (; i + 16 <= n; i += 16) {
     const Bytes16 v = load16(p + i);
-    acc |= (Bytes16)(v == ',') | (Bytes16)(v == '"') | (Bytes16)(v == '\n');
+    acc |= (Bytes16)(v == ',') | (Bytes16)(v == '"') | (Bytes16)(v == '\n') | (Bytes16)(v == '\r');
   }
   if (i < n) {  // the last bytes, at the end of 16 read in front of them
     static constexpr unsigned char kTail[32] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
                                                 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
                                                 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
     const Bytes16 v = load16(p + n - 16);
-    acc |= ((Bytes16)(v == ',') | (Bytes16)(v == '"') | (Bytes16)(v == '\n')) &
+    acc |= ((Bytes16)(v == ',') | (Bytes16)(v == '"') | (Bytes16)(v == '\n') | (Bytes16)(v == '\r')) &
            load16(reinterpret_cast<const char*>(kTail) + (n - i));
   }
   return anyNonZero(acc);
