@@ -303,14 +303,16 @@ std::optional<Failure> OutputFile::open(const QString& path) {
   static std::atomic<unsigned> serial{0};
   for (int tries = 0; fd_ < 0; ++tries) {
     temp_ = temporaryBytes(name_, ::getpid(), serial.fetch_add(1));
+    pending_ = addPendingTemporary(folder_, temp_);  // before it exists: a signal right after creating it removes it
     fd_ = ::openat(folder_, temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, exists ? 0600 : 0666);
-    if (fd_ < 0 && (errno != EEXIST || tries == 100000)) {
-      const int error = errno;
+    if (fd_ >= 0) break;
+    const int error = errno;
+    dropPendingTemporary(pending_);
+    if (error != EEXIST || tries == 100000) {
       temp_.clear();
       return failed(error);
     }
   }
-  pending_ = addPendingTemporary(folder_, temp_);
   if (exists) {  // the replaced file's owner, group and permissions, as far as the process may set them
     [[maybe_unused]] const bool owned = ::fchown(fd_, st.st_uid, st.st_gid) == 0 || ::fchown(fd_, uid_t(-1), st.st_gid) == 0;
     ::fchmod(fd_, st.st_mode & 07777);
