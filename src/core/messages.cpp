@@ -9,26 +9,29 @@
 
 namespace h7 {
 
-QString errorMessage(const Failure& failure) {
-  if (failure.kind == FailureKind::Usage) return failure.description + u'\n' + msg::helpHint();
-  return QStringLiteral("ERROR  ") + failure.description;
+QString showKeptBytes(const QString& text) {
+  QString shown;
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    const char16_t c = text[i].unicode();
+    if (c >= 0xDC80 && c <= 0xDCFF && (i == 0 || !text[i - 1].isHighSurrogate()))
+      shown += QStringLiteral("\\x") + QString::number(c - 0xDC00, 16).toUpper();
+    else
+      shown += text[i];
+  }
+  return shown;
 }
 
-QString itemListMessage(const Failure& failure) { return QStringLiteral("ERROR ") + failure.description; }
+// An argument echoed in a description (a search key, a list) may hold kept bytes too.
+QString errorMessage(const Failure& failure) {
+  if (failure.kind == FailureKind::Usage) return showKeptBytes(failure.description) + u'\n' + msg::helpHint();
+  return QStringLiteral("ERROR  ") + showKeptBytes(failure.description);
+}
+
+QString itemListMessage(const Failure& failure) { return QStringLiteral("ERROR ") + showKeptBytes(failure.description); }
 
 Failure withPath(const Failure& failure, const QString& path) {
   if (path.isEmpty()) return failure;
-  // A byte kept from a name that is no UTF-8 (a lone U+DC80 + byte) is shown as \xNN.
-  const QString native = QDir::toNativeSeparators(path);
-  QString shown;
-  for (qsizetype i = 0; i < native.size(); ++i) {
-    const char16_t c = native[i].unicode();
-    if (c >= 0xDC80 && c <= 0xDCFF && (i == 0 || !native[i - 1].isHighSurrogate()))
-      shown += QStringLiteral("\\x") + QString::number(c - 0xDC00, 16).toUpper();
-    else
-      shown += native[i];
-  }
-  return {failure.description + QStringLiteral(" (") + shown + u')'};
+  return {failure.description + QStringLiteral(" (") + showKeptBytes(QDir::toNativeSeparators(path)) + u')'};
 }
 
 Failure errnoFailure(int error, bool writing) {

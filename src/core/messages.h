@@ -45,8 +45,11 @@ class Result {
   std::optional<Failure> failure_;
 };
 
+// A text as the user is shown it: each byte kept from a path or argument that is no UTF-8
+// (a lone U+DC80 + byte, core/command_line.h) written \xNN.
+QString showKeptBytes(const QString& text);
 // The message of a failure: "ERROR  " and its description; a usage mistake's is its
-// description and how to see the usage.
+// description and how to see the usage. Kept bytes in the description shown as \xNN.
 QString errorMessage(const Failure& failure);
 // The item list's own form: "ERROR " (one blank) and the description.
 QString itemListMessage(const Failure& failure);

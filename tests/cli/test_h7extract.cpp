@@ -129,6 +129,8 @@ TEST_F(H7Extract, ExitStatusAndMessages) {
       {base("1") << "--filter" << "x", 2, "--filter は --list-items と一緒に指定してください。"},
       {base("1") << "--utf8" << "--utf8-bom", 2, "--utf8 と --utf8-bom は一緒に指定できません。"},
       {base("1") << "--group" << "2", 2, "--group が異なる値で 2 回指定されています。"},
+      // A search key that is no UTF-8 shown as paths are.
+      {with(base("1"), "--items-matching", "\\xff\\x93"), 2, "ERROR  " + h7::msg::nothingMatches("\\xFF\\x93").description},
       {base("1") << "--group" << "1" << "--names" << "", 2, "--names に値がありません。"},
       {base("1") << "--" << "--key", 2, "余分な引数です: --key"},
       {base(QStringList(74, "1-1361").join(',')), 2, "ERROR  出力項目が多すぎます（100000 項目まで）。"},
