@@ -73,7 +73,7 @@ int runCommand(const QStringList& args, const QString& programFolder, std::FILE*
   const Result<const Kernels*> kernels = chooseKernels();
   if (!kernels) {
     print(err, kernels.failure().description + u'\n');
-    return 2;
+    return exitStatus(kernels.failure());
   }
   Result<Invocation> in = readInvocation(args, programFolder);
   if (!in) {

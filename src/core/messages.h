@@ -141,6 +141,9 @@ inline Failure badRanges(const QString& text) {
 inline Failure badKernel(const QString& name, const QString& usable) {
   return {QStringLiteral("環境変数 H7_KERNEL の値 %1 はこのプロセッサでは使えません (使えるもの: %2)").arg(name, usable)};
 }
+inline Failure unknownKernel(const QString& value, const QString& kernels) {
+  return {QStringLiteral("環境変数 H7_KERNEL の値 %1 はカーネルの名前ではありません (カーネル: %2)").arg(value, kernels)};
+}
 QString extractHelp();  // h7extract --help
 inline QString helpHint() { return QStringLiteral("'h7extract --help' で使い方を表示します。"); }
 inline QString progressLine() { return QStringLiteral("読み込み行数 %1  %2%  %3 MB/s"); }
