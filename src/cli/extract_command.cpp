@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include "cli/extract_arguments.h"
+#include "extract/files.h"
 #include "extract/item_names.h"
 #include "extract/kernels/kernels.h"
 
@@ -96,6 +97,12 @@ int runCommand(const QStringList& args, const QString& programFolder, std::FILE*
       print(err, errorMessage(withPath(msg::fileNotFound(), pattern)) + u'\n');
       return 1;
     }
+  }
+  // No output replaces an item-name file of any folder the look-up searches, --names or not.
+  const QStringList nameFolders = itemNameFolders(programFolder, in->run.inputFolder) + in->run.nameFolders;
+  if (auto refused = refuseOutputOverInputs(in->run.outputFile, in->run.outputDescriptor, {}, nameFolders)) {
+    print(err, errorMessage(*refused) + u'\n');
+    return exitStatus(*refused);
   }
 #ifdef H7_MAP
   std::unique_ptr<MapOutput> map;  // --boundaries: the lines go to the GeoPackage

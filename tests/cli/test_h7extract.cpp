@@ -28,13 +28,14 @@ struct Ran {  // exit status, stdout, stderr
   QString err;
 };
 
-// Runs a program of the build; an argument with \xNN in it is given with those bytes (through
-// bash's printf), so that a path that is no UTF-8 reaches the program as such.
+// Runs a program of the build (or the one at an absolute path); an argument with \xNN in it is
+// given with those bytes (through bash's printf), so that a path that is no UTF-8 reaches the
+// program as such.
 Ran run(const QString& program, QStringList args, const QString& appendOutputTo = {}, const QStringList& environment = {}) {
   QProcess p;
   p.setEnvironment(QProcess::systemEnvironment() + environment);
   if (!appendOutputTo.isEmpty()) p.setStandardOutputFile(appendOutputTo, QIODevice::Append);
-  args.prepend(QStringLiteral(H7_BIN_DIR "/") + program);
+  args.prepend(program.startsWith('/') ? program : QStringLiteral(H7_BIN_DIR "/") + program);
   if (args.join(' ').contains("\\x")) p.start("bash", QStringList{"-c", "a=(); for x; do a+=(\"$(printf %b \"$x\")\"); done; exec \"${a[@]}\"", "bash"} + args);
   else p.start(args.takeFirst(), args);
   EXPECT_TRUE(p.waitForFinished(60000));
@@ -95,12 +96,24 @@ TEST_F(H7Extract, ExitStatusAndMessages) {
   const QByteArray tokyoBytes = QFile::encodeName(dir.path()) + "/\x93\x8c\x8b\x9e";
   ASSERT_EQ(::mkdir(tokyoBytes, 0700) | ::link(QFile::encodeName(data), tokyoBytes + "/H7S13S1.DAT"), 0);
   const QStringList sample = {"--data", "--out", dir.path(), "--pref", "13", "--group", "1", "--records", "120"};
+  // Item-name files in a folder the look-up searches besides --names: a copy of h7extract's
+  // own folder, and the user's data folder; and a file linked to one of them.
+  const QString program = dir.file("program/h7extract"), own = dir.file("program/NAMEH7S2.CCC");
+  const QString users = dir.file("data/h7select/NAMEH7S3.CCC"), linked = dir.file("linked.csv");
+  ASSERT_TRUE(QDir().mkpath(dir.file("program")) && QDir().mkpath(dir.file("data/h7select")));
+  ASSERT_TRUE(QFile::copy(H7_BIN_DIR "/h7extract", program));
+  dir.write("program/NAMEH7S2.CCC", "own\r\n");
+  dir.write("data/h7select/NAMEH7S3.CCC", "user's\r\n");
+  ASSERT_EQ(::link(QFile::encodeName(users), QFile::encodeName(linked)), 0);
+  const QStringList namesBuilt = {"--names", H7_BIN_DIR}, userData = {"XDG_DATA_HOME=" + dir.file("data")};
+  const auto refused = [](const QString& path) { return h7::errorMessage(h7::withPath(h7::msg::sameAsInput(), path)); };
   const struct {
     QStringList args;
     int status;
     QString err;  // its start
-    const char* program = "h7extract";
+    QString program = "h7extract";
     QString appendOutputTo = {};  // standard output appended to this file
+    QStringList environment = {};
   } cases[] = {
       {{"--bogus"}, 2, "不明なオプションです: --bogus"},
       {{"--input"}, 2, "--input に値がありません。"},
@@ -131,6 +144,10 @@ TEST_F(H7Extract, ExitStatusAndMessages) {
       {base("1") << "--group" << "2", 2, "--group が異なる値で 2 回指定されています。"},
       // A search key that is no UTF-8 shown as paths are.
       {with(base("1"), "--items-matching", "\\xff\\x93"), 2, "ERROR  " + h7::msg::nothingMatches("\\xFF\\x93").description},
+      // No output onto an item-name file of any folder the look-up searches, --names or not.
+      {with(base("1"), "--output", "-") << namesBuilt, 1, refused(own), program, own},
+      {with(base("1"), "--output", "-") << namesBuilt, 1, refused(users), "h7extract", users, userData},
+      {with(base("1"), "--output", linked) << namesBuilt, 1, refused(users), "h7extract", {}, userData},
       {base("1") << "--group" << "1" << "--names" << "", 2, "--names に値がありません。"},
       {base("1") << "--" << "--key", 2, "余分な引数です: --key"},
       {base(QStringList(74, "1-1361").join(',')), 2, "ERROR  出力項目が多すぎます（100000 項目まで）。"},
@@ -148,12 +165,14 @@ TEST_F(H7Extract, ExitStatusAndMessages) {
   for (const auto& c : cases) {
     dir.write("out.csv", "earlier");
     const std::string before = dir.bytes("H7S13S1.DAT");
-    Ran r = run(c.program, c.args, c.appendOutputTo);
+    Ran r = run(c.program, c.args, c.appendOutputTo, c.environment);
     EXPECT_EQ(r.status, c.status) << c.args.join(' ').toStdString() << ": " << r.err.toStdString();
     EXPECT_TRUE(r.err.startsWith(c.err)) << c.args.join(' ').toStdString() << ": " << r.err.toStdString();
     if (c.status == 0) continue;
     EXPECT_EQ(dir.bytes("out.csv"), "earlier") << c.args.join(' ').toStdString();
     EXPECT_EQ(dir.bytes("H7S13S1.DAT"), before) << c.args.join(' ').toStdString();
+    EXPECT_TRUE(dir.bytes("program/NAMEH7S2.CCC") == "own\r\n" && dir.bytes("data/h7select/NAMEH7S3.CCC") == "user's\r\n")
+        << c.args.join(' ').toStdString();
   }
   for (const char* name : {"/out.csv", "/H7S13S1.DAT"}) ::unlink(tokyoBytes + name);
   ::rmdir(tokyoBytes);  // a name Qt cannot remove
