@@ -90,8 +90,10 @@ int runCommand(const QStringList& args, const QString& programFolder, std::FILE*
     case Mode::Extract: break;
   }
   const TabulationGroup& group = *tabulationGroup(in->run.group);
-  if (in->allPrefectures) {
-    in->run.prefectures = prefecturesFound(in->run.inputFolder, group);
+  if (in->allPrefectures) {  // every file present, and those named besides, in order
+    in->run.prefectures += prefecturesFound(in->run.inputFolder, group);
+    in->run.prefectures.sort();
+    in->run.prefectures.removeDuplicates();
     if (in->run.prefectures.isEmpty()) {
       const QString pattern = in->run.inputFolder + QStringLiteral(": H7S??") + QLatin1String(group.dataSuffix);
       print(err, errorMessage(withPath(msg::fileNotFound(), pattern)) + u'\n');

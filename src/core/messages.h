@@ -173,7 +173,7 @@ inline QString joinCounts() { return QStringLiteral("結合: %1 地域, 境界�
 namespace sample {
 QString help();  // h7sample --help
 inline QString helpHint() { return QStringLiteral("Try 'h7sample --help' for more information."); }
-inline Failure givenTwice(const QString& option) { return {option + QStringLiteral(" given twice")}; }
+inline Failure givenTwice(const QString& option) { return {option + QStringLiteral(" given twice with different values")}; }
 inline Failure nothingToDo() { return {QStringLiteral("nothing to do: give --names, --data or both")}; }
 inline Failure required(const QString& option) { return {option + QStringLiteral(" is required")}; }
 inline Failure dataNeeds(const QString& option) { return {QStringLiteral("--data needs ") + option}; }

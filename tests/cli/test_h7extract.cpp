@@ -142,6 +142,14 @@ TEST_F(H7Extract, ExitStatusAndMessages) {
       {base("1") << "--filter" << "x", 2, "--filter は --list-items と一緒に指定してください。"},
       {base("1") << "--utf8" << "--utf8-bom", 2, "--utf8 と --utf8-bom は一緒に指定できません。"},
       {base("1") << "--group" << "2", 2, "--group が異なる値で 2 回指定されています。"},
+      // Numbers of every option read alike; an option given twice with values that select the same.
+      {with(base("1"), "--group", "１"), 0, h7::msg::completion(1361, 120, 121)},
+      {with(base("1"), "--group", " 01 ") << "--group" << "1", 0, h7::msg::completion(1361, 120, 121)},
+      {base("1") << "--pref" << "１３,13", 0, h7::msg::completion(1361, 120, 121)},
+      {base("1-3") << "--items" << "1,2-3:1", 0, h7::msg::completion(1361, 120, 121)},
+      {base("1,2") << "--items" << "2,1", 2, h7::msg::givenTwice("--items").description},
+      {with(sample, "--group", "１") << "--group" << " 1 ", 0, QString(), "h7sample"},
+      {sample + QStringList{"--group", "2"}, 2, "h7sample: " + h7::msg::sample::givenTwice("--group").description, "h7sample"},
       // A search key that is no UTF-8 shown as paths are.
       {with(base("1"), "--items-matching", "\\xff\\x93"), 2, "ERROR  " + h7::msg::nothingMatches("\\xFF\\x93").description},
       // No output onto an item-name file of any folder the look-up searches, --names or not.
@@ -284,13 +292,32 @@ TEST(H7ExtractArguments, ItemSetsAndPrefectures) {
       {"1-2-3", std::nullopt}, {"1:2:3", std::nullopt}, {"1e3", std::nullopt},
   };
   for (const auto& [text, parsed] : sets) EXPECT_EQ(value(h7::cli::parseItemSets(text)), parsed) << text.toStdString();
-  using List = std::optional<QStringList>;
+  using List = std::optional<h7::cli::PrefectureList>;
   const std::pair<QString, List> prefectures[] = {
-      {"５", List{{"05"}}}, {"01-03,13", List{{"01", "02", "03", "13"}}}, {"TT,13", List{{"13", "TT"}}},
-      {"14,13,13", List{{"13", "14"}}}, {"48", std::nullopt}, {"14-13", std::nullopt}, {"13,", std::nullopt},
+      {"５", List{{{"05"}}}}, {"01-03,13", List{{{"01", "02", "03", "13"}}}}, {"TT,13", List{{{"13", "TT"}}}},
+      {"14,13,13", List{{{"13", "14"}}}}, {"48", std::nullopt}, {"14-13", std::nullopt}, {"13,", std::nullopt},
       {"TT-13", std::nullopt}, {"5.5-7", std::nullopt}, {"05-06-07", std::nullopt}, {"1e1", std::nullopt},
+      {"all", List{{{}, true}}}, {"TT, All", List{{{"TT"}, true}}}, {"ａｌｌ,14-13", std::nullopt}, {"all-13", std::nullopt},
   };
   for (const auto& [text, parsed] : prefectures) EXPECT_EQ(value(h7::cli::parsePrefectures(text)), parsed) << text.toStdString();
+}
+
+// Two values of one option are one when they select the same: numbers by value, prefecture and
+// municipality lists as sets, item sets as the items in output order, search keys as searched.
+TEST(H7ExtractArguments, ValuesGivenTwice) {
+  const std::tuple<QString, QString, QString, bool> cases[] = {  // option, two values, the same?
+      {"group", "3", "３", true},   {"group", " 3 ", "003", true}, {"group", "3", "2", false},
+      {"group", "x", "x", true},    {"pref", "13,14", "14,13", true}, {"pref", "13-14", "14,１３,13", true},
+      {"pref", "all,13", "13,ALL", true}, {"pref", "all", "all,TT", false}, {"pref", "13", "13,14", false},
+      {"items", "1-3", "1,2,3", true}, {"items", "1-5:2", "1,3-5:2,0,9", true}, {"items", "2,1", "1,2", false},
+      {"items", "1", "1-1:0", true}, {"items", "1-10", "1-9", false},
+      {"municipalities", "101-105,103-110", "101-110", true}, {"municipalities", "101,102", "102-101", false},
+      {"municipalities", "101-102,104", "101-104", false}, {"items-matching", "85", " ８５", true},
+      {"output", "a.csv", "ａ.csv", false}, {"names", "x", "x ", false},
+  };
+  for (const auto& [option, a, b, same] : cases)
+    EXPECT_EQ(h7::cli::comparable(option, a) == h7::cli::comparable(option, b), same)
+        << option.toStdString() << ": " << a.toStdString() << " / " << b.toStdString();
 }
 
 // Lists, ranges and "all" of prefectures: one output, the files in order.
@@ -298,14 +325,16 @@ TEST_F(H7Extract, SeveralPrefecturesInOneOutput) {
   ASSERT_EQ(run("h7sample", {"--data", "--out", dir.path(), "--pref", "14", "--group", "1", "--records", "40"}).status, 0);
   dir.write("H7STTS1.DAT", dir.bytes("H7S13S1.DAT"));  // read only when named
   std::string first;
-  for (const char* pref : {"14,13", "13-14", "ALL"}) {
-    QStringList args = base("1-20");
-    args[args.indexOf("--pref") + 1] = pref;
-    EXPECT_TRUE(run("h7extract", args).err.startsWith(QStringLiteral("正常終了  KCNT= 1361   ICNT=  160  ,OCNT=  161")));
+  for (const char* pref : {"14,13", "13-14", "ALL", "all,14"}) {
+    EXPECT_TRUE(run("h7extract", with(base("1-20"), "--pref", pref)).err.startsWith(h7::msg::completion(1361, 160, 161)));
     if (first.empty()) first = dir.bytes("out.csv");
     EXPECT_EQ(dir.bytes("out.csv"), first) << pref;
   }
   EXPECT_LT(first.find("\"13\",\""), first.find("\"14\",\""));
+  // Every file present and TT besides, TT (a copy of 13) last.
+  EXPECT_TRUE(run("h7extract", with(base("1-20"), "--pref", "TT,all")).err.startsWith(h7::msg::completion(1361, 280, 281)));
+  const std::size_t rows = first.find("\r\n") + 2, rowsOf14 = first.find("\r\n\"14\",") + 2;
+  EXPECT_EQ(dir.bytes("out.csv"), first + first.substr(rows, rowsOf14 - rows));
 }
 
 TEST_F(H7Extract, StatsAndByteOrderMark) {
