@@ -450,6 +450,7 @@ struct DataJob {
   std::uint64_t seed;
   int suppressed = -1;  // 0-100: the harsh mix with this share of blank, X and - fields; -1 the usual values
   SampleBoundaries* boundaries = nullptr;  // when set: the records' squares there, their bytes thrown away
+  std::int64_t* squares = nullptr;          // with boundaries: counts the squares
 };
 
 Outcome writeDataFile(const DataJob& job, bool compare, QString* why) {
@@ -483,8 +484,6 @@ Outcome writeDataFile(const DataJob& job, bool compare, QString* why) {
                     static_cast<long long>(serial % 1000000000), pref, m.code,
                     static_cast<long long>(area % 1000000));
       area += 1 + std::int64_t(rng.below(std::uint64_t(maxStep)));
-      if (job.boundaries && !job.boundaries->add(job.pref, serial - 1, job.records, std::string_view(head + 15, 11), why))
-        return Outcome::Failed;
       std::memcpy(line, head, 26);
       char* p = line + 26;
       bool ascii = true;
@@ -567,6 +566,13 @@ Outcome writeDataFile(const DataJob& job, bool compare, QString* why) {
           length = std::size_t(at - b);
         }
       }
+      // The square carries KEY_CODE as the run reads it (positions 16-26, ASCII): the whole
+      // code, what a cut leaves of it, or no square when the cut leaves none.
+      if (const std::size_t keyEnd = std::min<std::size_t>(length, 26); job.boundaries && keyEnd > 15) {
+        if (!job.boundaries->add(job.pref, serial - 1, job.records, std::string_view(head + 15, keyEnd - 15), why))
+          return Outcome::Failed;
+        ++*job.squares;
+      }
       line[length] = '\r';
       line[length + 1] = '\n';
       out.commit(length + 2);
@@ -596,11 +602,11 @@ Outcome writeBoundaries(const QString& path, std::vector<DataJob> jobs, bool com
   const QString temp = QFileInfo(path).dir().filePath(QStringLiteral(".boundaries.gpkg.h7sample"));
   std::unique_ptr<SampleBoundaries> squares = SampleBoundaries::create(temp, why);
   bool ok = squares != nullptr;
-  long long count = 0;
+  std::int64_t count = 0;
   for (DataJob& job : jobs) {
     job.boundaries = squares.get();
+    job.squares = &count;
     ok = ok && writeDataFile(job, false, why) == Outcome::Written;
-    count += job.records;
   }
   ok = ok && squares->close(why);
   squares.reset();
@@ -611,7 +617,7 @@ Outcome writeBoundaries(const QString& path, std::vector<DataJob> jobs, bool com
   }
   QFile::remove(temp);
   if (outcome == Outcome::Written || outcome == Outcome::Same)
-    std::printf("%s: %lld squares\n", qPrintable(QDir::toNativeSeparators(path)), count);
+    std::printf("%s: %lld squares\n", qPrintable(QDir::toNativeSeparators(path)), static_cast<long long>(count));
   return outcome;
 }
 #endif

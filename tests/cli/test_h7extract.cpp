@@ -437,6 +437,25 @@ TEST_F(H7Extract, MapOutput) {
   ASSERT_FALSE(map.commit());
   EXPECT_EQ(map.counts().joined, 30);
   EXPECT_EQ(GDALDatasetUniquePtr(GDALDataset::Open(dir.file("pieces.gpkg").toUtf8()))->GetLayer(0)->GetFeatureCount(), 30);
+
+  // Records h7sample cuts short: the square keyed by what a cut inside the code leaves of it,
+  // none for a record cut before its code (an area without a key: no boundary). Seeds 8 and 9
+  // give one of each.
+  int cutInside = 0, keyless = 0;
+  for (const char* seed : {"8", "9"}) {
+    const QString cut = dir.file(QStringLiteral("cut") + seed);
+    const QStringList args = {"--input", cut, "--pref", "5", "--group", "3", "--items", "2376", "--output"};
+    ASSERT_EQ(run("h7sample", {"--data", "--boundaries", "--out", cut, "--pref", "5", "--group", "3", "--records", "1000", "--seed", seed}).status, 0);
+    int without = 0;
+    for (const QByteArray& line : run("h7extract", args + QStringList{"-", "--key"}).out.split('\n').mid(1, 1000)) {
+      const qsizetype key = line.indexOf(',') - 2;  // KEY_CODE's length
+      without += key == 0, cutInside += key > 0 && key < 11;
+    }
+    keyless += without;
+    const Ran r = run("h7extract", args + QStringList{cut + "/o.gpkg", "--boundaries", cut + "/boundaries.gpkg"});
+    EXPECT_TRUE(r.err.endsWith(h7::msg::joinCounts().arg(1000 - without).arg(without).arg(0).arg(0) + '\n')) << r.err.toStdString();
+  }
+  EXPECT_EQ(std::pair(cutInside, keyless), std::pair(1, 1));
 }
 #endif
 
