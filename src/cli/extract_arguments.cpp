@@ -1,16 +1,11 @@
 #include "cli/extract_arguments.h"
 
 #include <QCommandLineParser>
-#include <QRegularExpression>
 #include <algorithm>
 
 #include "core/command_line.h"
 #include "core/half_width.h"
-#include "core/item_list.h"
 #include "core/item_set_rule.h"
-#include "core/municipality_rule.h"
-#include "core/numeric.h"
-#include "core/prefecture_rule.h"
 #include "extract/item_names.h"
 #include "extract/output_items.h"
 
