@@ -22,7 +22,7 @@
 int main(int argc, char** argv) {
   if (const auto kernels = h7::chooseKernels(); !kernels) {  // as h7select refuses it
     std::fprintf(stderr, "%s\n", kernels.failure().description.toUtf8().constData());
-    return 2;
+    return h7::exitStatus(kernels.failure());
   }
   if (argc != 5) {
     std::fprintf(stderr, "Usage: gui_run INPUT_DIR OUTPUT_FILE PREF NAMES_DIR\n");

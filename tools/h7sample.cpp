@@ -3,6 +3,7 @@
 // the seed, so the same command gives the same bytes on every machine.
 #include "core/command_line.h"
 #include "core/groups.h"
+#include "core/half_width.h"
 #include "core/sjis.h"
 #include "sample_boundaries.h"
 
@@ -449,6 +450,7 @@ struct DataJob {
   std::uint64_t seed;
   int suppressed = -1;  // 0-100: the harsh mix with this share of blank, X and - fields; -1 the usual values
   SampleBoundaries* boundaries = nullptr;  // when set: the records' squares there, their bytes thrown away
+  std::int64_t* squares = nullptr;          // with boundaries: counts the squares
 };
 
 Outcome writeDataFile(const DataJob& job, bool compare, QString* why) {
@@ -482,8 +484,6 @@ Outcome writeDataFile(const DataJob& job, bool compare, QString* why) {
                     static_cast<long long>(serial % 1000000000), pref, m.code,
                     static_cast<long long>(area % 1000000));
       area += 1 + std::int64_t(rng.below(std::uint64_t(maxStep)));
-      if (job.boundaries && !job.boundaries->add(job.pref, serial - 1, job.records, std::string_view(head + 15, 11), why))
-        return Outcome::Failed;
       std::memcpy(line, head, 26);
       char* p = line + 26;
       bool ascii = true;
@@ -566,6 +566,13 @@ Outcome writeDataFile(const DataJob& job, bool compare, QString* why) {
           length = std::size_t(at - b);
         }
       }
+      // The square carries KEY_CODE as the run reads it (positions 16-26, ASCII): the whole
+      // code, what a cut leaves of it, or no square when the cut leaves none.
+      if (const std::size_t keyEnd = std::min<std::size_t>(length, 26); job.boundaries && keyEnd > 15) {
+        if (!job.boundaries->add(job.pref, serial - 1, job.records, std::string_view(head + 15, keyEnd - 15), why))
+          return Outcome::Failed;
+        ++*job.squares;
+      }
       line[length] = '\r';
       line[length + 1] = '\n';
       out.commit(length + 2);
@@ -595,11 +602,11 @@ Outcome writeBoundaries(const QString& path, std::vector<DataJob> jobs, bool com
   const QString temp = QFileInfo(path).dir().filePath(QStringLiteral(".boundaries.gpkg.h7sample"));
   std::unique_ptr<SampleBoundaries> squares = SampleBoundaries::create(temp, why);
   bool ok = squares != nullptr;
-  long long count = 0;
+  std::int64_t count = 0;
   for (DataJob& job : jobs) {
     job.boundaries = squares.get();
+    job.squares = &count;
     ok = ok && writeDataFile(job, false, why) == Outcome::Written;
-    count += job.records;
   }
   ok = ok && squares->close(why);
   squares.reset();
@@ -610,7 +617,7 @@ Outcome writeBoundaries(const QString& path, std::vector<DataJob> jobs, bool com
   }
   QFile::remove(temp);
   if (outcome == Outcome::Written || outcome == Outcome::Same)
-    std::printf("%s: %lld squares\n", qPrintable(QDir::toNativeSeparators(path)), count);
+    std::printf("%s: %lld squares\n", qPrintable(QDir::toNativeSeparators(path)), static_cast<long long>(count));
   return outcome;
 }
 #endif
@@ -624,15 +631,20 @@ int usageError(const h7::Failure& failure) {
   return 2;
 }
 
+// A number read as h7extract reads one (full-width digits and blanks around it taken); false
+// when it is anything else or does not fit.
 template <typename T>
 bool parseNumber(std::string_view text, T& value) {
-  const char* end = text.data() + text.size();
-  auto [ptr, ec] = std::from_chars(text.data(), end, value);
-  return !text.empty() && ec == std::errc() && ptr == end;
+  const std::string digits = h7::strictNumber(QString::fromUtf8(text.data(), qsizetype(text.size()))).toStdString();
+  const char* end = digits.data() + digits.size();
+  auto [ptr, ec] = std::from_chars(digits.data(), end, value);
+  return !digits.empty() && ec == std::errc() && ptr == end;
 }
 
 // "13", "01-47", "01,13-14,27": prefecture numbers 1-47 in the order given, each once.
-bool parsePrefectures(std::string_view text, std::vector<int>& out) {
+bool parsePrefectures(const std::string& given, std::vector<int>& out) {
+  const std::string half = h7::halfWidth(QString::fromStdString(given)).toStdString();  // "１３－１４" too
+  std::string_view text = half;
   while (true) {
     const std::size_t comma = text.find(',');
     const std::string_view item = text.substr(0, comma);
@@ -647,6 +659,20 @@ bool parsePrefectures(std::string_view text, std::vector<int>& out) {
     if (comma == std::string_view::npos) return true;
     text.remove_prefix(comma + 1);
   }
+}
+
+// A value as it counts when its option is given twice: a number by its value, prefectures
+// as the set they name; anything else, and what does not read, as written.
+std::string comparable(const std::string& option, const std::string& value) {
+  std::vector<int> list;
+  std::uint64_t number = 0;
+  if (option == "pref" && parsePrefectures(value, list)) {
+    std::sort(list.begin(), list.end());
+    std::string set;
+    for (int p : list) set += std::to_string(p) + ',';
+    return set;
+  }
+  return option != "out" && parseNumber(value, number) ? std::to_string(number) : value;
 }
 
 }  // namespace
@@ -672,8 +698,11 @@ int main(int argc, char* argv[]) {
   std::map<std::string, std::string> values;  // the options given, by name
   for (const char* name : {"out", "pref", "group", "records", "seed", "suppressed"}) {
     const QStringList given = parser.values(QString::fromLatin1(name));
-    if (given.size() > 1) return usageError(text::givenTwice(QStringLiteral("--") + QLatin1String(name)));
-    if (!given.isEmpty()) values[name] = given.first().toStdString();
+    if (given.isEmpty()) continue;
+    values[name] = given.first().toStdString();
+    for (const QString& other : given)
+      if (comparable(name, other.toStdString()) != comparable(name, values[name]))
+        return usageError(text::givenTwice(QStringLiteral("--") + QLatin1String(name)));
   }
   const bool names = parser.isSet(QStringLiteral("names")), data = parser.isSet(QStringLiteral("data"));
   const bool force = parser.isSet(QStringLiteral("force")), boundaries = parser.isSet(QStringLiteral("boundaries"));

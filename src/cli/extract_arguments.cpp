@@ -1,39 +1,17 @@
 #include "cli/extract_arguments.h"
 
 #include <QCommandLineParser>
-#include <QRegularExpression>
 #include <algorithm>
 
 #include "core/command_line.h"
 #include "core/half_width.h"
 #include "core/item_set_rule.h"
-#include "core/municipality_rule.h"
-#include "core/numeric.h"
-#include "core/prefecture_rule.h"
 #include "extract/item_names.h"
 #include "extract/output_items.h"
 
 namespace h7::cli {
 
 namespace {
-
-// One number of the command line: after the half-width conversion and trimming the blanks
-// around it, digits only. Null when it is anything else.
-QString strictNumber(const QString& text) {
-  const QString half = halfWidth(text);
-  const QString number = trimBlanks(half).toString();
-  static const QRegularExpression digits(QStringLiteral("^[0-9]+$"));
-  return digits.match(number).hasMatch() ? number : QString();
-}
-
-// "N" or "N-M" of strict numbers (M null when absent); false when the form is wrong.
-bool strictRange(const QString& text, QString& first, QString& last) {
-  const QStringList parts = text.split(u'-');
-  if (parts.size() > 2) return false;
-  first = strictNumber(parts[0]);
-  last = parts.size() == 2 ? strictNumber(parts[1]) : QString();
-  return !first.isNull() && (parts.size() == 1 || !last.isNull());
-}
 
 const QList<QCommandLineOption>& options() {
   static const QList<QCommandLineOption> all = [] {
@@ -56,6 +34,8 @@ std::optional<Failure> checkCombinations(const QCommandLineParser& p) {
     const QString name = o.names().constLast();
     if (o.valueName().isEmpty() || !p.isSet(name)) continue;
     QStringList values = p.values(name);
+    if (values.size() > 1)
+      for (QString& value : values) value = comparable(name, value);
     values.removeDuplicates();
     if (values.size() > 1) return usage(msg::givenTwice(QStringLiteral("--") + name));
     if ((name == u"names" || name == u"input") && values.first().isEmpty())
@@ -116,13 +96,10 @@ std::optional<Failure> readItems(const QCommandLineParser& p, Invocation& in) {
 
 // The values of an extraction: prefectures, item sets and municipality ranges, checked.
 std::optional<Failure> readRunValues(const QCommandLineParser& p, Invocation& in) {
-  const QString pref = p.value(QStringLiteral("pref"));
-  in.allPrefectures = pref.trimmed().compare(QLatin1String("all"), Qt::CaseInsensitive) == 0;
-  if (!in.allPrefectures) {
-    auto list = parsePrefectures(pref);
-    if (!list) return list.failure();
-    in.run.prefectures = *list;
-  }
+  auto list = parsePrefectures(p.value(QStringLiteral("pref")));
+  if (!list) return list.failure();
+  in.allPrefectures = list->all;
+  in.run.prefectures = list->named;
   if (auto failure = readItems(p, in)) return failure;
   if (!p.isSet(QStringLiteral("municipalities"))) return std::nullopt;
   auto ranges = parseMunicipalityRanges(p.value(QStringLiteral("municipalities")));
@@ -161,9 +138,9 @@ Result<Invocation> readInvocation(const QStringList& args, const QString& progra
   if (in.mode != Mode::Extract) return in;
   if (auto failure = checkCombinations(p)) return *failure;
 
-  const QString group = p.value(QStringLiteral("group"));
+  const QString group = strictNumber(p.value(QStringLiteral("group")));
   if (!p.isSet(QStringLiteral("group"))) return usage(msg::optionsRequired(QStringLiteral("--group")));
-  if (group != u"1" && group != u"2" && group != u"3") return usage(msg::badGroup());
+  if (group.isNull() || !tabulationGroup(group.toInt())) return usage(msg::badGroup());
   in.run.group = group.toInt();
   in.run.inputFolder = p.value(QStringLiteral("input"));
   in.run.nameFolders = p.isSet(QStringLiteral("names")) ? QStringList{p.value(QStringLiteral("names"))}
@@ -193,71 +170,5 @@ Result<Invocation> readInvocation(const QStringList& args, const QString& progra
     if (auto failure = readMapRequest(p, in)) return *failure;
   return in;
 }
-
-Result<std::vector<ItemSet>> parseItemSets(const QString& text) {
-  std::vector<ItemSet> sets;
-  for (const QString& part : text.split(u',')) {
-    const QString set = halfWidth(part);
-    const QStringList pieces = set.split(u':');
-    QString first, last, interval;
-    if (pieces.size() > 2 || !strictRange(pieces[0], first, last)) return usage(msg::badItemSets(text));
-    if (pieces.size() == 2 && (interval = strictNumber(pieces[1])).isNull()) return usage(msg::badItemSets(text));
-    sets.push_back({storedItemValue(first), storedItemValue(last), storedItemValue(interval)});
-  }
-  return sets;
-}
-
-Result<std::vector<MunicipalityRange>> parseMunicipalityRanges(const QString& text) {
-  std::vector<MunicipalityRange> ranges;
-  for (const QString& part : text.split(u',')) {
-    QString first, last;
-    if (!strictRange(part, first, last)) return usage(msg::badRanges(text));
-    ranges.push_back({numericValue(first), numericValue(last)});
-  }
-  if (ranges.front().first == 0) return rejected(msg::noRanges(text));  // the filter would keep nothing
-  if (auto failure = checkMunicipalityRanges(ranges)) return rejected(*failure);
-  return ranges;
-}
-
-Result<QStringList> parsePrefectures(const QString& text) {
-  static const QRegularExpression form(QStringLiteral("^([0-9]{1,2}|TT)(-([0-9]{1,2}))?$"));
-  QStringList list;
-  for (const QString& part : text.split(u',')) {
-    QStringList ends = halfWidth(part).split(u'-');
-    for (QString& end : ends) end = trimBlanks(end).toString();
-    const QRegularExpressionMatch m = form.match(ends.join(u'-'));
-    if (!m.hasMatch()) return usage(msg::badPrefectures(text));
-    const PrefectureCheck from = checkPrefecture(m.captured(1));
-    if (from.failure) return rejected(*from.failure);
-    if (!m.hasCaptured(3)) {
-      list << from.text;
-      continue;
-    }
-    const PrefectureCheck to = checkPrefecture(m.captured(3));
-    if (to.failure || from.text == u"TT") return rejected(msg::badPrefecture());
-    const int a = from.text.toInt(), b = to.text.toInt();
-    if (a > b) return rejected(msg::badPrefecture());
-    for (int n = a; n <= b; ++n) list << QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0'));
-  }
-  list.sort();  // in prefecture order, each once
-  list.removeDuplicates();
-  return list;
-}
-
-QStringList prefecturesFound(const QString& folder, const TabulationGroup& group) {
-  QStringList found;
-  const QString suffix = QLatin1String(group.dataSuffix);
-  forEachName(folder, [&](std::string_view entry) {
-    const QString name = QString::fromLatin1(entry.data(), qsizetype(entry.size()));
-    if (name.size() != 3 + 2 + suffix.size() || !name.startsWith(QLatin1String("H7S"), Qt::CaseInsensitive) ||
-        !name.endsWith(suffix, Qt::CaseInsensitive))
-      return;
-    const QString pref = name.mid(3, 2).toUpper();
-    if (pref != u"TT" && !checkPrefecture(pref).failure && !found.contains(pref)) found << pref;  // TT only when named
-  });
-  found.sort();
-  return found;
-}
-
 
 }  // namespace h7::cli

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include "cli/extract_arguments.h"
+#include "extract/files.h"
 #include "extract/item_names.h"
 #include "extract/kernels/kernels.h"
 
@@ -73,7 +74,7 @@ int runCommand(const QStringList& args, const QString& programFolder, std::FILE*
   const Result<const Kernels*> kernels = chooseKernels();
   if (!kernels) {
     print(err, kernels.failure().description + u'\n');
-    return 2;
+    return exitStatus(kernels.failure());
   }
   Result<Invocation> in = readInvocation(args, programFolder);
   if (!in) {
@@ -89,13 +90,21 @@ int runCommand(const QStringList& args, const QString& programFolder, std::FILE*
     case Mode::Extract: break;
   }
   const TabulationGroup& group = *tabulationGroup(in->run.group);
-  if (in->allPrefectures) {
-    in->run.prefectures = prefecturesFound(in->run.inputFolder, group);
+  if (in->allPrefectures) {  // every file present, and those named besides, in order
+    in->run.prefectures += prefecturesFound(in->run.inputFolder, group);
+    in->run.prefectures.sort();
+    in->run.prefectures.removeDuplicates();
     if (in->run.prefectures.isEmpty()) {
       const QString pattern = in->run.inputFolder + QStringLiteral(": H7S??") + QLatin1String(group.dataSuffix);
       print(err, errorMessage(withPath(msg::fileNotFound(), pattern)) + u'\n');
       return 1;
     }
+  }
+  // No output replaces an item-name file of any folder the look-up searches, --names or not.
+  const QStringList nameFolders = itemNameFolders(programFolder, in->run.inputFolder) + in->run.nameFolders;
+  if (auto refused = refuseOutputOverInputs(in->run.outputFile, in->run.outputDescriptor, {}, nameFolders)) {
+    print(err, errorMessage(*refused) + u'\n');
+    return exitStatus(*refused);
   }
 #ifdef H7_MAP
   std::unique_ptr<MapOutput> map;  // --boundaries: the lines go to the GeoPackage

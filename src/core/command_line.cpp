@@ -1,5 +1,9 @@
 #include "core/command_line.h"
 
+#include <QRegularExpression>
+
+#include "core/half_width.h"
+
 namespace h7 {
 
 namespace {
@@ -92,6 +96,12 @@ QStringList commandLineArguments(int argc, const char* const* argv) {
   QStringList arguments;
   for (int i = 1; i < argc; ++i) arguments << fromNativeBytes(argv[i]);
   return arguments;
+}
+
+QString strictNumber(const QString& text) {
+  const QString number = trimBlanks(halfWidth(text)).toString();
+  static const QRegularExpression digits(QStringLiteral("^[0-9]+$"));
+  return digits.match(number).hasMatch() ? number : QString();
 }
 
 }  // namespace h7

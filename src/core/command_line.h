@@ -36,4 +36,9 @@ QByteArray toNativeBytes(QStringView text);
 // argv[1..] as text that keeps every byte.
 QStringList commandLineArguments(int argc, const char* const* argv);
 
+// One number of a command line, read alike by every option of every program: after the
+// half-width conversion and trimming the blanks around it, digits only ("１３", " 13 ").
+// Those digits, or null when it is anything else.
+QString strictNumber(const QString& text);
+
 }  // namespace h7

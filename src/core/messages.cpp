@@ -9,26 +9,29 @@
 
 namespace h7 {
 
-QString errorMessage(const Failure& failure) {
-  if (failure.kind == FailureKind::Usage) return failure.description + u'\n' + msg::helpHint();
-  return QStringLiteral("ERROR  ") + failure.description;
+QString showKeptBytes(const QString& text) {
+  QString shown;
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    const char16_t c = text[i].unicode();
+    if (c >= 0xDC80 && c <= 0xDCFF && (i == 0 || !text[i - 1].isHighSurrogate()))
+      shown += QStringLiteral("\\x") + QString::number(c - 0xDC00, 16).toUpper();
+    else
+      shown += text[i];
+  }
+  return shown;
 }
 
-QString itemListMessage(const Failure& failure) { return QStringLiteral("ERROR ") + failure.description; }
+// An argument echoed in a description (a search key, a list) may hold kept bytes too.
+QString errorMessage(const Failure& failure) {
+  if (failure.kind == FailureKind::Usage) return showKeptBytes(failure.description) + u'\n' + msg::helpHint();
+  return QStringLiteral("ERROR  ") + showKeptBytes(failure.description);
+}
+
+QString itemListMessage(const Failure& failure) { return QStringLiteral("ERROR ") + showKeptBytes(failure.description); }
 
 Failure withPath(const Failure& failure, const QString& path) {
   if (path.isEmpty()) return failure;
-  // A byte kept from a name that is no UTF-8 (a lone U+DC80 + byte) is shown as \xNN.
-  const QString native = QDir::toNativeSeparators(path);
-  QString shown;
-  for (qsizetype i = 0; i < native.size(); ++i) {
-    const char16_t c = native[i].unicode();
-    if (c >= 0xDC80 && c <= 0xDCFF && (i == 0 || !native[i - 1].isHighSurrogate()))
-      shown += QStringLiteral("\\x") + QString::number(c - 0xDC00, 16).toUpper();
-    else
-      shown += native[i];
-  }
-  return {failure.description + QStringLiteral(" (") + shown + u')'};
+  return {failure.description + QStringLiteral(" (") + showKeptBytes(QDir::toNativeSeparators(path)) + u')'};
 }
 
 Failure errnoFailure(int error, bool writing) {
@@ -88,8 +91,8 @@ QString msg::extractHelp() {
       "                     - writes to standard output   e.g. --output tokyo.csv   --output -\n"
       "  --pref NN          prefecture number 01-47 or TT (normalised like the screen field),\n"
       "                     or a list and ranges, or all (every 01-47 file in --input; TT only\n"
-      "                     when named): one output, prefectures in order, each once\n"
-      "                     e.g. --pref 13   --pref 5 (05)   --pref 01-47   --pref 13,14   --pref all\n"
+      "                     when named, as in all,TT): one output, prefectures in order, each once\n"
+      "                     e.g. --pref 13   --pref 5 (05)   --pref 01-47   --pref 13,14   --pref all,TT\n"
       "  --group 1|2|3      tabulation group: 1 = tables 004-013 (items 1-1361),\n"
       "                     2 = 014-017 (1362-2375), 3 = 018-020 (2376-3052)\n"
       "  --items SETS       item sets FIRST[-LAST][:INTERVAL], comma-separated, in output order;\n"
@@ -139,10 +142,12 @@ QString msg::extractHelp() {
       "  --version          print the version and the kernel in use\n"
       "\n"
       "Environment: H7_KERNEL=avx512|avx2|scalar uses that kernel (the byte and field loops)\n"
-      "instead of the fastest one the processor has; one the processor lacks is refused.\n"
+      "instead of the fastest one the processor has (any letter case, blanks around it\n"
+      "ignored); another name, or a kernel the processor lacks, is refused (exit status 2).\n"
       "\n"
       "Numbers are digits (full-width ones too) with blanks around them allowed; anything else\n"
-      "is refused. Each option may be given once (or again with the same value).\n"
+      "is refused. Each option may be given once, or again with a value that selects the same\n"
+      "(--group 3 --group ３, --pref 13,14 --pref 14,13; --items in the same output order).\n"
       "\n"
       "Exit status: 0 completed, 1 the run failed or was refused (the output onto an input,\n"
       "a census or item-name file), 2 bad arguments or a rejected value, 128+N ended by\n"
@@ -175,10 +180,13 @@ QString msg::sample::help() {
     "                 numbers of 1 to 7 digits and a few decimals\n"
     "  --boundaries   with --data: also DIR/boundaries.gpkg, a square per record written\n"
     "                 (layer boundaries, field KEY_CODE, EPSG:6668 longitude/latitude),\n"
-    "                 for joining with h7extract --boundaries\n"
+    "                 for joining with h7extract --boundaries; a record cut short inside\n"
+    "                 its code keeps what is left of it, one cut before it gets no square\n"
     "  -h, --help     show this text\n"
     "\n"
-    "--names and --data may be given together.\n"
+    "--names and --data may be given together. Numbers are read as h7extract reads them\n"
+    "(full-width digits and blanks around them allowed); an option given twice must say\n"
+    "the same both times (--group 3 --group ３, --pref 13,14 --pref 14,13).\n"
     "\n"
     "Examples:\n"
     "  h7sample --names --out build/bin\n"

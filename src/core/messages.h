@@ -45,8 +45,11 @@ class Result {
   std::optional<Failure> failure_;
 };
 
+// A text as the user is shown it: each byte kept from a path or argument that is no UTF-8
+// (a lone U+DC80 + byte, core/command_line.h) written \xNN.
+QString showKeptBytes(const QString& text);
 // The message of a failure: "ERROR  " and its description; a usage mistake's is its
-// description and how to see the usage.
+// description and how to see the usage. Kept bytes in the description shown as \xNN.
 QString errorMessage(const Failure& failure);
 // The item list's own form: "ERROR " (one blank) and the description.
 QString itemListMessage(const Failure& failure);
@@ -146,6 +149,9 @@ inline Failure badRanges(const QString& text) {
 inline Failure badKernel(const QString& name, const QString& usable) {
   return {QStringLiteral("環境変数 H7_KERNEL の値 %1 はこのプロセッサでは使えません (使えるもの: %2)").arg(name, usable)};
 }
+inline Failure unknownKernel(const QString& value, const QString& kernels) {
+  return {QStringLiteral("環境変数 H7_KERNEL の値 %1 はカーネルの名前ではありません (カーネル: %2)").arg(value, kernels)};
+}
 QString extractHelp();  // h7extract --help
 inline QString helpHint() { return QStringLiteral("'h7extract --help' で使い方を表示します。"); }
 inline QString progressLine() { return QStringLiteral("読み込み行数 %1  %2%  %3 MB/s"); }
@@ -175,7 +181,7 @@ inline QString joinCounts() { return QStringLiteral("結合: %1 地域, 境界�
 namespace sample {
 QString help();  // h7sample --help
 inline QString helpHint() { return QStringLiteral("Try 'h7sample --help' for more information."); }
-inline Failure givenTwice(const QString& option) { return {option + QStringLiteral(" given twice")}; }
+inline Failure givenTwice(const QString& option) { return {option + QStringLiteral(" given twice with different values")}; }
 inline Failure nothingToDo() { return {QStringLiteral("nothing to do: give --names, --data or both")}; }
 inline Failure required(const QString& option) { return {option + QStringLiteral(" is required")}; }
 inline Failure dataNeeds(const QString& option) { return {QStringLiteral("--data needs ") + option}; }

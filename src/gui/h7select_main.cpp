@@ -48,7 +48,7 @@ void reportState(const Form1& form1, const QString& path) {
 int main(int argc, char** argv) {
   if (const auto kernels = h7::chooseKernels(); !kernels) {
     std::fprintf(stderr, "%s\n", kernels.failure().description.toUtf8().constData());
-    return 2;
+    return h7::exitStatus(kernels.failure());
   }
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("h7select"));

@@ -28,13 +28,14 @@ struct Ran {  // exit status, stdout, stderr
   QString err;
 };
 
-// Runs a program of the build; an argument with \xNN in it is given with those bytes (through
-// bash's printf), so that a path that is no UTF-8 reaches the program as such.
+// Runs a program of the build (or the one at an absolute path); an argument with \xNN in it is
+// given with those bytes (through bash's printf), so that a path that is no UTF-8 reaches the
+// program as such.
 Ran run(const QString& program, QStringList args, const QString& appendOutputTo = {}, const QStringList& environment = {}) {
   QProcess p;
   p.setEnvironment(QProcess::systemEnvironment() + environment);
   if (!appendOutputTo.isEmpty()) p.setStandardOutputFile(appendOutputTo, QIODevice::Append);
-  args.prepend(QStringLiteral(H7_BIN_DIR "/") + program);
+  args.prepend(program.startsWith('/') ? program : QStringLiteral(H7_BIN_DIR "/") + program);
   if (args.join(' ').contains("\\x")) p.start("bash", QStringList{"-c", "a=(); for x; do a+=(\"$(printf %b \"$x\")\"); done; exec \"${a[@]}\"", "bash"} + args);
   else p.start(args.takeFirst(), args);
   EXPECT_TRUE(p.waitForFinished(60000));
@@ -95,12 +96,24 @@ TEST_F(H7Extract, ExitStatusAndMessages) {
   const QByteArray tokyoBytes = QFile::encodeName(dir.path()) + "/\x93\x8c\x8b\x9e";
   ASSERT_EQ(::mkdir(tokyoBytes, 0700) | ::link(QFile::encodeName(data), tokyoBytes + "/H7S13S1.DAT"), 0);
   const QStringList sample = {"--data", "--out", dir.path(), "--pref", "13", "--group", "1", "--records", "120"};
+  // Item-name files in a folder the look-up searches besides --names: a copy of h7extract's
+  // own folder, and the user's data folder; and a file linked to one of them.
+  const QString program = dir.file("program/h7extract"), own = dir.file("program/NAMEH7S2.CCC");
+  const QString users = dir.file("data/h7select/NAMEH7S3.CCC"), linked = dir.file("linked.csv");
+  ASSERT_TRUE(QDir().mkpath(dir.file("program")) && QDir().mkpath(dir.file("data/h7select")));
+  ASSERT_TRUE(QFile::copy(H7_BIN_DIR "/h7extract", program));
+  dir.write("program/NAMEH7S2.CCC", "own\r\n");
+  dir.write("data/h7select/NAMEH7S3.CCC", "user's\r\n");
+  ASSERT_EQ(::link(QFile::encodeName(users), QFile::encodeName(linked)), 0);
+  const QStringList namesBuilt = {"--names", H7_BIN_DIR}, userData = {"XDG_DATA_HOME=" + dir.file("data")};
+  const auto refused = [](const QString& path) { return h7::errorMessage(h7::withPath(h7::msg::sameAsInput(), path)); };
   const struct {
     QStringList args;
     int status;
     QString err;  // its start
-    const char* program = "h7extract";
+    QString program = "h7extract";
     QString appendOutputTo = {};  // standard output appended to this file
+    QStringList environment = {};
   } cases[] = {
       {{"--bogus"}, 2, "不明なオプションです: --bogus"},
       {{"--input"}, 2, "--input に値がありません。"},
@@ -129,6 +142,20 @@ TEST_F(H7Extract, ExitStatusAndMessages) {
       {base("1") << "--filter" << "x", 2, "--filter は --list-items と一緒に指定してください。"},
       {base("1") << "--utf8" << "--utf8-bom", 2, "--utf8 と --utf8-bom は一緒に指定できません。"},
       {base("1") << "--group" << "2", 2, "--group が異なる値で 2 回指定されています。"},
+      // Numbers of every option read alike; an option given twice with values that select the same.
+      {with(base("1"), "--group", "１"), 0, h7::msg::completion(1361, 120, 121)},
+      {with(base("1"), "--group", " 01 ") << "--group" << "1", 0, h7::msg::completion(1361, 120, 121)},
+      {base("1") << "--pref" << "１３,13", 0, h7::msg::completion(1361, 120, 121)},
+      {base("1-3") << "--items" << "1,2-3:1", 0, h7::msg::completion(1361, 120, 121)},
+      {base("1,2") << "--items" << "2,1", 2, h7::msg::givenTwice("--items").description},
+      {with(sample, "--group", "１") << "--group" << " 1 ", 0, QString(), "h7sample"},
+      {sample + QStringList{"--group", "2"}, 2, "h7sample: " + h7::msg::sample::givenTwice("--group").description, "h7sample"},
+      // A search key that is no UTF-8 shown as paths are.
+      {with(base("1"), "--items-matching", "\\xff\\x93"), 2, "ERROR  " + h7::msg::nothingMatches("\\xFF\\x93").description},
+      // No output onto an item-name file of any folder the look-up searches, --names or not.
+      {with(base("1"), "--output", "-") << namesBuilt, 1, refused(own), program, own},
+      {with(base("1"), "--output", "-") << namesBuilt, 1, refused(users), "h7extract", users, userData},
+      {with(base("1"), "--output", linked) << namesBuilt, 1, refused(users), "h7extract", {}, userData},
       {base("1") << "--group" << "1" << "--names" << "", 2, "--names に値がありません。"},
       {base("1") << "--" << "--key", 2, "余分な引数です: --key"},
       {base(QStringList(74, "1-1361").join(',')), 2, "ERROR  出力項目が多すぎます（100000 項目まで）。"},
@@ -146,12 +173,14 @@ TEST_F(H7Extract, ExitStatusAndMessages) {
   for (const auto& c : cases) {
     dir.write("out.csv", "earlier");
     const std::string before = dir.bytes("H7S13S1.DAT");
-    Ran r = run(c.program, c.args, c.appendOutputTo);
+    Ran r = run(c.program, c.args, c.appendOutputTo, c.environment);
     EXPECT_EQ(r.status, c.status) << c.args.join(' ').toStdString() << ": " << r.err.toStdString();
     EXPECT_TRUE(r.err.startsWith(c.err)) << c.args.join(' ').toStdString() << ": " << r.err.toStdString();
     if (c.status == 0) continue;
     EXPECT_EQ(dir.bytes("out.csv"), "earlier") << c.args.join(' ').toStdString();
     EXPECT_EQ(dir.bytes("H7S13S1.DAT"), before) << c.args.join(' ').toStdString();
+    EXPECT_TRUE(dir.bytes("program/NAMEH7S2.CCC") == "own\r\n" && dir.bytes("data/h7select/NAMEH7S3.CCC") == "user's\r\n")
+        << c.args.join(' ').toStdString();
   }
   for (const char* name : {"/out.csv", "/H7S13S1.DAT"}) ::unlink(tokyoBytes + name);
   ::rmdir(tokyoBytes);  // a name Qt cannot remove
@@ -233,10 +262,9 @@ TEST_F(H7Extract, MemoryBoundedOnAnyInput) {
 
 TEST_F(H7Extract, HelpAndListItems) {
   EXPECT_TRUE(run("h7extract", {"--help"}).out.contains("--municipalities RANGES"));
-  EXPECT_TRUE(run("h7extract", {"--version"}, {}, {"H7_KERNEL=scalar"}).out.contains("kernel: scalar"));
+  EXPECT_TRUE(run("h7extract", {"--version"}, {}, {"H7_KERNEL= Scalar"}).out.contains("kernel: scalar"));
   const Ran refused = run("h7extract", {"--version"}, {}, {"H7_KERNEL=avx1024"});  // refused at start
-  EXPECT_EQ(refused.status, 2);
-  EXPECT_TRUE(refused.err.startsWith("環境変数 H7_KERNEL の値 avx1024 は")) << refused.err.toStdString();
+  EXPECT_EQ(std::pair(refused.status, refused.err), std::pair(2, h7::msg::unknownKernel("avx1024", "scalar, avx2, avx512").description + '\n'));
   EXPECT_EQ(run("h7extract", {"--list-items", "--group", "2"}).out.count('\n'), 1014);
   // A half-width key is widened and trimmed: it finds full-width text only.
   const QList<QByteArray> found = run("h7extract", {"--list-items", "--group", "1", "--filter", " 85 "}).out.trimmed().split('\n');
@@ -269,13 +297,32 @@ TEST(H7ExtractArguments, ItemSetsAndPrefectures) {
       {"1-2-3", std::nullopt}, {"1:2:3", std::nullopt}, {"1e3", std::nullopt},
   };
   for (const auto& [text, parsed] : sets) EXPECT_EQ(value(h7::cli::parseItemSets(text)), parsed) << text.toStdString();
-  using List = std::optional<QStringList>;
+  using List = std::optional<h7::cli::PrefectureList>;
   const std::pair<QString, List> prefectures[] = {
-      {"５", List{{"05"}}}, {"01-03,13", List{{"01", "02", "03", "13"}}}, {"TT,13", List{{"13", "TT"}}},
-      {"14,13,13", List{{"13", "14"}}}, {"48", std::nullopt}, {"14-13", std::nullopt}, {"13,", std::nullopt},
+      {"５", List{{{"05"}}}}, {"01-03,13", List{{{"01", "02", "03", "13"}}}}, {"TT,13", List{{{"13", "TT"}}}},
+      {"14,13,13", List{{{"13", "14"}}}}, {"48", std::nullopt}, {"14-13", std::nullopt}, {"13,", std::nullopt},
       {"TT-13", std::nullopt}, {"5.5-7", std::nullopt}, {"05-06-07", std::nullopt}, {"1e1", std::nullopt},
+      {"all", List{{{}, true}}}, {"TT, All", List{{{"TT"}, true}}}, {"ａｌｌ,14-13", std::nullopt}, {"all-13", std::nullopt},
   };
   for (const auto& [text, parsed] : prefectures) EXPECT_EQ(value(h7::cli::parsePrefectures(text)), parsed) << text.toStdString();
+}
+
+// Two values of one option are one when they select the same: numbers by value, prefecture and
+// municipality lists as sets, item sets as the items in output order, search keys as searched.
+TEST(H7ExtractArguments, ValuesGivenTwice) {
+  const std::tuple<QString, QString, QString, bool> cases[] = {  // option, two values, the same?
+      {"group", "3", "３", true},   {"group", " 3 ", "003", true}, {"group", "3", "2", false},
+      {"group", "x", "x", true},    {"pref", "13,14", "14,13", true}, {"pref", "13-14", "14,１３,13", true},
+      {"pref", "all,13", "13,ALL", true}, {"pref", "all", "all,TT", false}, {"pref", "13", "13,14", false},
+      {"items", "1-3", "1,2,3", true}, {"items", "1-5:2", "1,3-5:2,0,9", true}, {"items", "2,1", "1,2", false},
+      {"items", "1", "1-1:0", true}, {"items", "1-10", "1-9", false},
+      {"municipalities", "101-105,103-110", "101-110", true}, {"municipalities", "101,102", "102-101", false},
+      {"municipalities", "101-102,104", "101-104", false}, {"items-matching", "85", " ８５", true},
+      {"output", "a.csv", "ａ.csv", false}, {"names", "x", "x ", false},
+  };
+  for (const auto& [option, a, b, same] : cases)
+    EXPECT_EQ(h7::cli::comparable(option, a) == h7::cli::comparable(option, b), same)
+        << option.toStdString() << ": " << a.toStdString() << " / " << b.toStdString();
 }
 
 // Lists, ranges and "all" of prefectures: one output, the files in order.
@@ -283,14 +330,16 @@ TEST_F(H7Extract, SeveralPrefecturesInOneOutput) {
   ASSERT_EQ(run("h7sample", {"--data", "--out", dir.path(), "--pref", "14", "--group", "1", "--records", "40"}).status, 0);
   dir.write("H7STTS1.DAT", dir.bytes("H7S13S1.DAT"));  // read only when named
   std::string first;
-  for (const char* pref : {"14,13", "13-14", "ALL"}) {
-    QStringList args = base("1-20");
-    args[args.indexOf("--pref") + 1] = pref;
-    EXPECT_TRUE(run("h7extract", args).err.startsWith(QStringLiteral("正常終了  KCNT= 1361   ICNT=  160  ,OCNT=  161")));
+  for (const char* pref : {"14,13", "13-14", "ALL", "all,14"}) {
+    EXPECT_TRUE(run("h7extract", with(base("1-20"), "--pref", pref)).err.startsWith(h7::msg::completion(1361, 160, 161)));
     if (first.empty()) first = dir.bytes("out.csv");
     EXPECT_EQ(dir.bytes("out.csv"), first) << pref;
   }
   EXPECT_LT(first.find("\"13\",\""), first.find("\"14\",\""));
+  // Every file present and TT besides, TT (a copy of 13) last.
+  EXPECT_TRUE(run("h7extract", with(base("1-20"), "--pref", "TT,all")).err.startsWith(h7::msg::completion(1361, 280, 281)));
+  const std::size_t rows = first.find("\r\n") + 2, rowsOf14 = first.find("\r\n\"14\",") + 2;
+  EXPECT_EQ(dir.bytes("out.csv"), first + first.substr(rows, rowsOf14 - rows));
 }
 
 TEST_F(H7Extract, StatsAndByteOrderMark) {
@@ -393,6 +442,25 @@ TEST_F(H7Extract, MapOutput) {
   ASSERT_FALSE(map.commit());
   EXPECT_EQ(map.counts().joined, 30);
   EXPECT_EQ(GDALDatasetUniquePtr(GDALDataset::Open(dir.file("pieces.gpkg").toUtf8()))->GetLayer(0)->GetFeatureCount(), 30);
+
+  // Records h7sample cuts short: the square keyed by what a cut inside the code leaves of it,
+  // none for a record cut before its code (an area without a key: no boundary). Seeds 8 and 9
+  // give one of each.
+  int cutInside = 0, keyless = 0;
+  for (const char* seed : {"8", "9"}) {
+    const QString cut = dir.file(QStringLiteral("cut") + seed);
+    const QStringList args = {"--input", cut, "--pref", "5", "--group", "3", "--items", "2376", "--output"};
+    ASSERT_EQ(run("h7sample", {"--data", "--boundaries", "--out", cut, "--pref", "5", "--group", "3", "--records", "1000", "--seed", seed}).status, 0);
+    int without = 0;
+    for (const QByteArray& line : run("h7extract", args + QStringList{"-", "--key"}).out.split('\n').mid(1, 1000)) {
+      const qsizetype key = line.indexOf(',') - 2;  // KEY_CODE's length
+      without += key == 0, cutInside += key > 0 && key < 11;
+    }
+    keyless += without;
+    const Ran r = run("h7extract", args + QStringList{cut + "/o.gpkg", "--boundaries", cut + "/boundaries.gpkg"});
+    EXPECT_TRUE(r.err.endsWith(h7::msg::joinCounts().arg(1000 - without).arg(without).arg(0).arg(0) + '\n')) << r.err.toStdString();
+  }
+  EXPECT_EQ(std::pair(cutInside, keyless), std::pair(1, 1));
 }
 #endif
 

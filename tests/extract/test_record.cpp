@@ -23,6 +23,44 @@ class KernelNamed : public testing::Environment {
 };
 const auto* const kKernelNamed = testing::AddGlobalTestEnvironment(new KernelNamed);
 
+// H7_KERNEL: a kernel's name in any letter case, blanks around it ignored; a name of no
+// kernel and a kernel the processor lacks refused (exit status 2), each in its own words.
+TEST(Kernels, ChosenByH7Kernel) {
+  const h7::Kernels& active = h7::activeKernels();  // chosen before the variable changes below
+  const std::optional<QByteArray> before =
+      qEnvironmentVariableIsSet("H7_KERNEL") ? std::optional(qgetenv("H7_KERNEL")) : std::nullopt;
+  const QString all = QStringLiteral("scalar, avx2, avx512");
+  QStringList usable;
+  for (const h7::Kernels* k : h7::availableKernels()) usable << k->name;
+  const h7::Kernels* avx2 = h7::kernelsFor(h7::KernelId::Avx2);
+  const QString noAvx2 = h7::msg::badKernel(" AVX2", usable.join(", ")).description;
+  const struct {
+    const char* value;
+    const h7::Kernels* chosen;  // null: refused
+    QString failure = {};
+  } cases[] = {
+      {"", h7::availableKernels().front()},
+      {"   ", h7::availableKernels().front()},
+      {"scalar", h7::kernelsFor(h7::KernelId::Scalar)},
+      {" Scalar\t", nullptr, h7::msg::unknownKernel(" Scalar\t", all).description},  // blanks only
+      {"SCALAR  ", h7::kernelsFor(h7::KernelId::Scalar)},
+      {" AVX2", avx2, avx2 ? QString() : noAvx2},
+      {"bogus", nullptr, h7::msg::unknownKernel("bogus", all).description},
+      {"avx 2", nullptr, h7::msg::unknownKernel("avx 2", all).description},
+      {"avx1024", nullptr, h7::msg::unknownKernel("avx1024", all).description},
+  };
+  for (const auto& c : cases) {
+    qputenv("H7_KERNEL", c.value);
+    const h7::Result<const h7::Kernels*> chosen = h7::chooseKernels();
+    EXPECT_EQ(chosen ? *chosen : nullptr, c.chosen) << c.value;
+    if (!chosen) {
+      EXPECT_EQ(std::pair(chosen.failure().description, h7::exitStatus(chosen.failure())), std::pair(c.failure, 2)) << c.value;
+    }
+  }
+  before ? qputenv("H7_KERNEL", *before) : qunsetenv("H7_KERNEL");
+  EXPECT_EQ(&h7::activeKernels(), &active);
+}
+
 // Numbers the random lines below seldom hold: exponents, hexadecimal, long ones, a byte
 // before the digits, an overflow.
 TEST(Record, NumerifiedValues) {

@@ -3,6 +3,10 @@
 #include <QString>
 #include <QStringList>
 #include <cstdlib>
+#include <utility>
+
+#include "core/command_line.h"
+#include "core/half_width.h"
 
 namespace h7 {
 
@@ -41,14 +45,22 @@ std::vector<const Kernels*> availableKernels() {
 
 Result<const Kernels*> chooseKernels() {
   const std::vector<const Kernels*> usable = availableKernels();
-  const char* wanted = std::getenv("H7_KERNEL");
-  if (!wanted || !*wanted) return usable.front();
-  QStringList names;
-  for (const Kernels* k : usable) {
-    if (std::strcmp(k->name, wanted) == 0) return k;
-    names << QString::fromLatin1(k->name);
+  const char* given = std::getenv("H7_KERNEL");
+  const QString value = fromNativeBytes(given ? given : "");
+  const QString wanted = trimBlanks(value).toString().toLower();  // " AVX2" names avx2
+  if (wanted.isEmpty()) return usable.front();
+  // Every kernel's name, whether this build or processor has it or not.
+  static const std::pair<KernelId, const char*> kNames[] = {
+      {KernelId::Scalar, "scalar"}, {KernelId::Avx2, "avx2"}, {KernelId::Avx512, "avx512"}};
+  QStringList names, usableNames;
+  for (const Kernels* k : usable) usableNames << QString::fromLatin1(k->name);
+  for (const auto& [id, name] : kNames) {
+    names << QString::fromLatin1(name);
+    if (wanted != QLatin1String(name)) continue;
+    if (const Kernels* k = kernelsFor(id)) return k;
+    return rejected(msg::badKernel(showKeptBytes(value), usableNames.join(QStringLiteral(", "))));
   }
-  return msg::badKernel(QString::fromLocal8Bit(wanted), names.join(QStringLiteral(", ")));
+  return rejected(msg::unknownKernel(showKeptBytes(value), names.join(QStringLiteral(", "))));
 }
 
 const Kernels& activeKernels() {

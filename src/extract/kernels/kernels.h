@@ -43,8 +43,10 @@ struct Kernels {
 const Kernels* kernelsFor(KernelId id);
 // Those the processor has, the fastest first.
 std::vector<const Kernels*> availableKernels();
-// The kernels H7_KERNEL names, or without it the fastest the processor has; a failure
-// when it names no kernel or one that the processor lacks.
+// The kernels H7_KERNEL names (letter case and blanks around the name aside), or without
+// it the fastest the processor has; a failure (exit status 2) when it names no kernel or
+// one that the processor lacks, each with its own message. Every program checks it at
+// start and ends with the failure's description and exit status.
 Result<const Kernels*> chooseKernels();
 // The kernels in use, chosen once at first use (the fastest where H7_KERNEL is not
 // usable: every program refuses such a value at start, through chooseKernels).
