@@ -353,7 +353,9 @@ TEST_F(Run, LongHeaderInEveryEncoding) {
   for (bool bom : {false, true}) {
     in.utf8 = true, in.utf8Bom = bom;
     ASSERT_EQ(run().end, h7::RunEnd::Completed);
-    EXPECT_TRUE(dir.bytes("out.csv") == (bom ? "\xEF\xBB\xBF" : "") + utf8.toStdString()) << bom;
+    std::string expected = bom ? "\xEF\xBB\xBF" : "";
+    expected += utf8.toStdString();
+    EXPECT_TRUE(dir.bytes("out.csv") == expected) << bom;
   }
 }
 
