@@ -4,6 +4,7 @@
 #include "core/command_line.h"
 #include "core/groups.h"
 #include "core/sjis.h"
+#include "extract/files.h"
 #include "sample_boundaries.h"
 
 #include <QByteArray>
@@ -11,7 +12,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QSet>
 #include <QString>
 #include <QStringList>
@@ -251,9 +251,10 @@ bool checkNames(const h7::TabulationGroup& g, const QStringList& names, QString*
 }
 
 // ---------------------------------------------------------------------------------------
-// Output: lines are built in a large buffer and written in big blocks, through a temporary
-// file that replaces the file when it is complete. Or, for a file that is there already,
-// only compared with it: no file is replaced with other bytes unless the user says so.
+// Output: lines are built in a large buffer and written in big blocks, through the one
+// writer's temporary file that replaces the file when it is complete. Or, for a file that is
+// there already, only compared with it: no file is replaced with other bytes unless the user
+// says so.
 
 // What making a file came to.
 enum class Outcome { Written, Same, Differs, Failed };
@@ -268,9 +269,8 @@ class BlockWriter {
     } else if (compare) {
       existing_.setFileName(path);
       differs_ = !QFileInfo(path).isFile() || !existing_.open(QIODevice::ReadOnly);
-    } else {
-      file_.setFileName(path);
-      if (!file_.open(QIODevice::WriteOnly)) fail();
+    } else if (auto failure = file_.open(path)) {
+      fail(*failure);
     }
   }
   bool ok() const { return error_.isEmpty() && !differs_; }  // false also once a compared byte differs
@@ -293,8 +293,8 @@ class BlockWriter {
     } else if (compare_ && used_ && ok()) {
       there_.resize(used_);
       differs_ = existing_.read(there_.data(), qint64(used_)) != qint64(used_) || there_ != std::vector<char>(buffer_.begin(), buffer_.begin() + std::ptrdiff_t(used_));
-    } else if (used_ && ok() && file_.write(buffer_.data(), qint64(used_)) != qint64(used_)) {
-      fail();
+    } else if (used_ && ok()) {
+      if (auto failure = file_.write(buffer_.data(), used_)) fail(*failure);
     }
     written_ += qint64(used_);
     used_ = 0;
@@ -305,15 +305,16 @@ class BlockWriter {
     char more;
     if (discard_) return Outcome::Written;
     if (compare_) return ok() && existing_.read(&more, 1) == 0 ? Outcome::Same : Outcome::Differs;
-    if (ok() && !file_.commit()) fail();
+    if (ok())
+      if (auto failure = file_.commit()) fail(*failure);
     return ok() ? Outcome::Written : Outcome::Failed;
   }
 
  private:
-  void fail() {
-    if (error_.isEmpty()) error_ = file_.fileName() + QStringLiteral(": ") + file_.errorString();
+  void fail(const h7::Failure& failure) {
+    if (error_.isEmpty()) error_ = failure.description;
   }
-  QSaveFile file_;
+  h7::OutputFile file_;
   QFile existing_;
   std::vector<char> buffer_, there_;
   bool compare_, discard_, differs_ = false;
