@@ -5,6 +5,7 @@
 #include "core/groups.h"
 #include "core/sjis.h"
 #include "extract/files.h"
+#include "extract/map_module.h"
 #include "sample_boundaries.h"
 
 #include <QByteArray>
@@ -582,19 +583,11 @@ Outcome writeDataFile(const DataJob& job, bool compare, QString* why) {
 }
 
 #ifdef H7_MAP
-bool sameBytes(const QString& a, const QString& b) {
-  QFile fa(a), fb(b);
-  if (!fa.open(QIODevice::ReadOnly) || !fb.open(QIODevice::ReadOnly) || fa.size() != fb.size()) return false;
-  while (!fa.atEnd())
-    if (fa.read(1 << 20) != fb.read(1 << 20)) return false;
-  return true;
-}
-
 // DIR/boundaries.gpkg: a square per record of the data files, whose records are made again
-// and thrown away. Made beside it, then compared with the file there or moved over it.
+// and thrown away. Made as the temporary beside it, then compared with the file there or
+// moved over it.
 Outcome writeBoundaries(const QString& path, std::vector<DataJob> jobs, bool compare, QString* why) {
-  const QString temp = QFileInfo(path).dir().filePath(QStringLiteral(".boundaries.gpkg.h7sample"));
-  std::unique_ptr<SampleBoundaries> squares = SampleBoundaries::create(temp, why);
+  std::unique_ptr<SampleBoundaries> squares = SampleBoundaries::create(path, why);
   bool ok = squares != nullptr;
   long long count = 0;
   for (DataJob& job : jobs) {
@@ -603,13 +596,8 @@ Outcome writeBoundaries(const QString& path, std::vector<DataJob> jobs, bool com
     count += job.records;
   }
   ok = ok && squares->close(why);
-  squares.reset();
-  Outcome outcome = !ok ? Outcome::Failed : !compare ? Outcome::Written : sameBytes(temp, path) ? Outcome::Same : Outcome::Differs;
-  if (outcome == Outcome::Written && ::rename(QFile::encodeName(temp).constData(), QFile::encodeName(path).constData()) != 0) {
-    *why = path + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(errno));
-    outcome = Outcome::Failed;
-  }
-  QFile::remove(temp);
+  Outcome outcome = !ok ? Outcome::Failed : !compare ? Outcome::Written : squares->sameAsThere() ? Outcome::Same : Outcome::Differs;
+  if (outcome == Outcome::Written && !squares->commit(why)) outcome = Outcome::Failed;
   if (outcome == Outcome::Written || outcome == Outcome::Same)
     std::printf("%s: %lld squares\n", qPrintable(QDir::toNativeSeparators(path)), count);
   return outcome;
@@ -708,6 +696,10 @@ int main(int argc, char* argv[]) {
 #ifndef H7_MAP
   if (boundaries) return usageError(text::noMapSupport());
 #endif
+  if (boundaries && !h7::mapModule().api) {  // GDAL's module, loaded for the squares only
+    std::fprintf(stderr, "h7sample: %s\n", qPrintable(text::noMapModule(h7::mapModule().path, h7::mapModule().why).description));
+    return 2;
+  }
 
   const QString dir = QDir::cleanPath(QString::fromStdString(values["out"]));
   if (!QDir().mkpath(dir)) {

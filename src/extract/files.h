@@ -134,8 +134,5 @@ std::optional<Failure> refuseOutputOverInputs(const QString& output, int descrip
 // ".h7tmp-HASH-HOST-PID-N", HASH eight hex digits of the name, HOST at most 20 bytes; at
 // most 64 bytes in all, whatever the name.
 QString temporaryName(const QString& fileName, long long pid, unsigned serial);
-// Removes from `folder` the temporary files of this user's runs on this host whose process is
-// gone (a run killed mid-way cannot tidy up); every other file stays.
-void removeStaleTemporaries(const QString& folder);
 
 }  // namespace h7

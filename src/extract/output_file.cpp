@@ -232,11 +232,4 @@ QString temporaryName(const QString& fileName, long long pid, unsigned serial) {
   return fromNativeBytes(temporaryBytes(native(fileName), pid, serial));
 }
 
-void removeStaleTemporaries(const QString& folder) {
-  const int fd = ::open(folder.isEmpty() ? "." : native(folder).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return;
-  removeStaleTemporaries(fd);
-  ::close(fd);
-}
-
 }  // namespace h7
