@@ -3,6 +3,7 @@
 #include <QFileInfo>
 #include <QSet>
 #include <cstring>
+#include <sys/stat.h>
 
 #include "core/command_line.h"
 #include "core/sjis.h"
@@ -94,6 +95,9 @@ std::optional<Failure> MapTarget::header(const NameTable& names, const std::vect
   const QByteArray path = toNativeBytes(request_.boundaries), layer = request_.layer.toUtf8(),
                    key = request_.keyField.toUtf8();
   const h7map_boundaries boundaries{path.constData(), layer.constData(), key.constData()};
+  struct stat st {};  // a pipe or a device holds no layer, and GDAL would wait for a pipe's writer
+  if (::stat(path.constData(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode))
+    return withPath(msg::boundariesNotOpened(), request_.boundaries);
   if (!(join_ = api_->join_open(&boundaries, &failed))) return failure(failed);
 
   QSet<QString> taken{QStringLiteral("fid"), QStringLiteral("geom")};

@@ -23,5 +23,8 @@ int fail(h7map_failure* failure, int code);
 // Creates a GeoPackage at `path`, which must not exist: no rollback journal and no syncs,
 // since the file is thrown away unless it is complete (the caller syncs it before use).
 class GDALDataset* createGeoPackage(const char* path);
+// Frees the feature that is filled for each write and closes the dataset written (GDAL writes
+// what it holds, the spatial index of a GeoPackage too); both become null.
+void closeWriting(class OGRFeature*& feature, GDALDataset*& dataset);
 
 }  // namespace h7map

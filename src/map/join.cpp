@@ -27,10 +27,7 @@ struct h7map_join {
 
   ~h7map_join() { close(); }
   void close() {
-    if (feature) OGRFeature::DestroyFeature(feature);
-    feature = nullptr;
-    if (out) GDALClose(out);
-    out = nullptr;
+    h7map::closeWriting(feature, out);
     if (boundaries) GDALClose(boundaries);
     boundaries = nullptr;
   }

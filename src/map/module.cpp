@@ -1,6 +1,7 @@
 // The module's one exported symbol: the table of its functions.
 #include <cstdio>
 #include <gdal_priv.h>
+#include <ogrsf_frmts.h>
 
 #include "map/gdal_calls.h"
 #include "map/join.h"
@@ -31,6 +32,13 @@ GDALDataset* createGeoPackage(const char* path) {
   CPLSetThreadLocalConfigOption("OGR_SQLITE_JOURNAL", nullptr);
   CPLSetThreadLocalConfigOption("OGR_SQLITE_SYNCHRONOUS", nullptr);
   return created;
+}
+
+void closeWriting(OGRFeature*& feature, GDALDataset*& dataset) {
+  if (feature) OGRFeature::DestroyFeature(feature);
+  feature = nullptr;
+  if (dataset) GDALClose(dataset);
+  dataset = nullptr;
 }
 
 }  // namespace h7map

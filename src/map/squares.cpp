@@ -13,12 +13,7 @@ struct h7map_squares {
   OGRFeature* feature = nullptr;
 
   ~h7map_squares() { close(); }
-  void close() {
-    if (feature) OGRFeature::DestroyFeature(feature);
-    feature = nullptr;
-    if (ds) GDALClose(ds);
-    ds = nullptr;
-  }
+  void close() { h7map::closeWriting(feature, ds); }
 };
 
 namespace h7map {

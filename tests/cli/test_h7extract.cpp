@@ -341,7 +341,8 @@ TEST_F(H7Extract, MapOutput) {
   const QByteArray tokyo = QFile::encodeName(dir.path()) + "/\x93\x8c\x8b\x9e";  // 東京 in Shift-JIS bytes
   ASSERT_EQ(::mkdir(tokyo, 0700) | ::symlink("out.gpkg", QFile::encodeName(dir.file("link.gpkg"))) |
             ::link(QFile::encodeName(m + "/H7S05S1.DAT"), QFile::encodeName(dir.file("census.gpkg"))) |
-            ::symlink(H7_BIN_DIR "/NAMEH7S1.CCC", QFile::encodeName(dir.file("names.gpkg"))), 0);
+            ::symlink(H7_BIN_DIR "/NAMEH7S1.CCC", QFile::encodeName(dir.file("names.gpkg"))) |
+            ::mkfifo(QFile::encodeName(dir.file("pipe.gpkg")), 0600), 0);
   const QString refused = h7::msg::sameAsInput().description;
   const struct {
     std::vector<std::pair<QString, QString>> changes;
@@ -357,6 +358,7 @@ TEST_F(H7Extract, MapOutput) {
       {{{"--boundary-key", "CODE"}}, 1, "ERROR  境界データに結合キーの項目がありません: CODE"},
       {{{"--boundary-layer", "none"}}, 1, "ERROR  境界データにレイヤがありません: none"},
       {{{"--boundaries", dir.file("none.shp")}}, 1, "ERROR  境界データを開けません。"},
+      {{{"--boundaries", dir.file("pipe.gpkg")}}, 1, "ERROR  境界データを開けません。"},
       {{{"--output", dir.file("none/out.gpkg")}}, 1, "ERROR  パスが見つかりません。"},
       {{{"--output", squaresFile}}, 1, "ERROR  " + refused + " (" + squaresFile + ')'},
       {{{"--output", dir.file("census.gpkg")}}, 1, "ERROR  " + refused + " (" + m + "/H7S05S1.DAT)"},

@@ -302,20 +302,21 @@ TEST_F(Run, ProgressUtf8AndStats) {
   EXPECT_EQ(r.noNumber, (std::vector<long long>{3, 2, 2, 3}));  // a short record's missing fields count too
 }
 
-// A temporary file of a run whose process is gone (killed mid-way) goes with the next run
-// into its folder; one of a live process, of another host or user, one of the earlier form
-// ".NAME.h7tmp-HOST-PID-N", and every other file, stay. Names are short whatever the output's.
+// A temporary file of a run whose process is gone (killed mid-way), SQLite's -journal beside
+// it too, goes with the next run into its folder; one of a live process, of another host or
+// user, one of the earlier form ".NAME.h7tmp-HOST-PID-N", and every other file, stay. Names
+// are short whatever the output's.
 TEST_F(Run, StaleTemporariesOfDeadRunsGo) {
   const QString dead = h7::temporaryName("old.csv", 999999999, 0), host = dead.section(u'-', 2, -3);
   QStringList kept = {h7::temporaryName("old.csv", ::getpid(), 7), ".h7tmp-0badcafe-elsewhere-999999999-0",
                       ".old.csv.h7tmp-" + host + "-999999999-0", "notes.txt"};
   const QString theirs = h7::temporaryName("x", 999999998, 1);  // another user's, where root can make one
   if (::geteuid() == 0) kept << theirs;
-  for (const QString& name : kept + QStringList{dead}) dir.write(name, "x");
+  for (const QString& name : kept + QStringList{dead, dead + "-journal"}) dir.write(name, "x");
   ::chown(QFile::encodeName(dir.file(theirs)).constData(), 65534, 65534);
   ASSERT_EQ(run().end, h7::RunEnd::Completed);
   for (const QString& name : kept) EXPECT_TRUE(QFile::exists(dir.file(name))) << name.toStdString();
-  EXPECT_FALSE(QFile::exists(dir.file(dead)));
+  EXPECT_FALSE(QFile::exists(dir.file(dead)) || QFile::exists(dir.file(dead + "-journal")));
   EXPECT_LE(h7::temporaryName(QString(255, u'n'), 4194304, 4294967295u).size(), 64);
 }
 
