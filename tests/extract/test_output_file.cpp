@@ -20,6 +20,10 @@
 #include "extract/files.h"
 #include "support/testutil.h"
 
+namespace h7 {  // the fillers by name in the tests' names
+void PrintTo(OutputFile::Filler f, std::ostream* os) { *os << (f == OutputFile::Filler::Writes ? "Writes" : "Database"); }
+}  // namespace h7
+
 namespace {
 
 using Filler = h7::OutputFile::Filler;
@@ -130,6 +134,6 @@ TEST_P(Writer, SignalsRemoveTheTemporary) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Fillers, Writer, ::testing::Values(Filler::Writes, Filler::Database),
-                         [](const auto& info) { return info.param == Filler::Writes ? "Writes" : "Database"; });
+                         [](const auto& info) { return ::testing::PrintToString(info.param); });
 
 }  // namespace
