@@ -46,6 +46,7 @@ const std::string kHeaderStart = "\"" + sjis("県") + "\",\"" + sjis("市区町�
 class Run : public ::testing::Test {
  protected:
   void SetUp() override {
+    progress = nullptr;
     dir.write("NAMEH7S1.CCC", lines({sjis("人口総数"), sjis("男"), sjis("女")}));
     dir.write("NAMEH7S2.CCC", lines({sjis("一般世帯数"), sjis("世帯人員")}));
     writeData({record("13", "101", {"      1234", "     12.50", "         X"}),
@@ -56,7 +57,7 @@ class Run : public ::testing::Test {
   void writeData(const std::vector<std::string>& records, const QString& name = "H7S13S1.DAT") {
     dir.write(name, lines(records));
   }
-  h7::RunResult run() { return h7::runExtraction(in); }
+  h7::RunResult run() { return h7::runExtraction(in, progress); }
   std::string body() const {
     const std::string out = dir.bytes("out.csv");
     return out.substr(out.find("\r\n") + 2);
@@ -72,6 +73,7 @@ class Run : public ::testing::Test {
 
   h7test::ScratchDir dir;
   h7::RunInputs in;
+  h7::RunProgress progress;  // called as the run reads
 };
 
 TEST_F(Run, WritesHeaderAndRecordsByteForByte) {
@@ -165,10 +167,9 @@ TEST_F(Run, EndsAndFailuresKeepTheEarlierOutput) {
       {"a line of more than twice a record", [&] { writeData({record("13", "101", {}), record("13", "102", {}) + std::string(30000, ' ')}); },
        "正常終了  KCNT= 3   ICNT=  2  ,OCNT=  3", h7::msg::longLine(h7::msg::atLine(dir.file("H7S13S1.DAT"), 2))},
       {"data file rewritten while read", [&] {
-         in.outputLines = [&](std::string_view) -> std::optional<h7::Failure> {
+         progress = [&](const h7::RunProgressInfo&) {
            const timespec epoch[2] = {};
            ::utimensat(AT_FDCWD, QFile::encodeName(dir.file("H7S13S1.DAT")), epoch, 0);
-           return std::nullopt;
          };
        }, refused(h7::msg::changedWhileRead(), dir.file("H7S13S1.DAT"))},
       {"too many items", [&] { in.itemSets = std::vector<h7::ItemSet>(74, {1, 1361, 0}); },
