@@ -5,6 +5,9 @@ include(GNUInstallDirs)
 set(H7_PROGRAM_DIR ${CMAKE_INSTALL_LIBDIR}/h7select)
 
 install(TARGETS h7select h7extract h7sample RUNTIME DESTINATION ${H7_PROGRAM_DIR})
+if(H7_MAP)  # the map module beside the programs, which look for it there
+  install(TARGETS h7map LIBRARY DESTINATION ${H7_PROGRAM_DIR})
+endif()
 foreach(program h7select h7extract h7sample)
   install(CODE "
     file(MAKE_DIRECTORY \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}\")

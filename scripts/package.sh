@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds the Debian package from debian/ with dpkg-buildpackage, checks it with lintian,
-# appstreamcli and desktop-file-validate, and lists what it holds.
+# Builds the Debian packages from debian/ with dpkg-buildpackage (h7select, and h7select-map:
+# the map module), checks them with lintian, appstreamcli and desktop-file-validate, and lists
+# what they hold.
 # The build runs in a fresh copy of the tree in build/package/, where the .deb files land,
 # so that neither the tree nor its parent folder gets build output. The suite runs inside
 # the build unless DEB_BUILD_OPTIONS holds nocheck (CI, after the suite has run).
@@ -40,5 +41,7 @@ rm -rf "$out/root"
 
 echo "---- packages"
 ls -1 "$out"/*.deb
-dpkg-deb -f "$deb" Package Version Architecture Installed-Size Depends
-dpkg -c "$deb"
+for package in "$deb" "$out"/h7select-map_*.deb; do
+  dpkg-deb -f "$package" Package Version Architecture Installed-Size Depends Recommends
+  dpkg -c "$package"
+done

@@ -5,6 +5,8 @@
 #include "core/groups.h"
 #include "core/half_width.h"
 #include "core/sjis.h"
+#include "extract/files.h"
+#include "extract/map_module.h"
 #include "sample_boundaries.h"
 
 #include <QByteArray>
@@ -12,7 +14,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QSet>
 #include <QString>
 #include <QStringList>
@@ -252,9 +253,10 @@ bool checkNames(const h7::TabulationGroup& g, const QStringList& names, QString*
 }
 
 // ---------------------------------------------------------------------------------------
-// Output: lines are built in a large buffer and written in big blocks, through a temporary
-// file that replaces the file when it is complete. Or, for a file that is there already,
-// only compared with it: no file is replaced with other bytes unless the user says so.
+// Output: lines are built in a large buffer and written in big blocks, through the one
+// writer's temporary file that replaces the file when it is complete. Or, for a file that is
+// there already, only compared with it: no file is replaced with other bytes unless the user
+// says so.
 
 // What making a file came to.
 enum class Outcome { Written, Same, Differs, Failed };
@@ -269,9 +271,8 @@ class BlockWriter {
     } else if (compare) {
       existing_.setFileName(path);
       differs_ = !QFileInfo(path).isFile() || !existing_.open(QIODevice::ReadOnly);
-    } else {
-      file_.setFileName(path);
-      if (!file_.open(QIODevice::WriteOnly)) fail();
+    } else if (auto failure = file_.open(path)) {
+      fail(*failure);
     }
   }
   bool ok() const { return error_.isEmpty() && !differs_; }  // false also once a compared byte differs
@@ -294,8 +295,8 @@ class BlockWriter {
     } else if (compare_ && used_ && ok()) {
       there_.resize(used_);
       differs_ = existing_.read(there_.data(), qint64(used_)) != qint64(used_) || there_ != std::vector<char>(buffer_.begin(), buffer_.begin() + std::ptrdiff_t(used_));
-    } else if (used_ && ok() && file_.write(buffer_.data(), qint64(used_)) != qint64(used_)) {
-      fail();
+    } else if (used_ && ok()) {
+      if (auto failure = file_.write(buffer_.data(), used_)) fail(*failure);
     }
     written_ += qint64(used_);
     used_ = 0;
@@ -306,15 +307,16 @@ class BlockWriter {
     char more;
     if (discard_) return Outcome::Written;
     if (compare_) return ok() && existing_.read(&more, 1) == 0 ? Outcome::Same : Outcome::Differs;
-    if (ok() && !file_.commit()) fail();
+    if (ok())
+      if (auto failure = file_.commit()) fail(*failure);
     return ok() ? Outcome::Written : Outcome::Failed;
   }
 
  private:
-  void fail() {
-    if (error_.isEmpty()) error_ = file_.fileName() + QStringLiteral(": ") + file_.errorString();
+  void fail(const h7::Failure& failure) {
+    if (error_.isEmpty()) error_ = failure.description;
   }
-  QSaveFile file_;
+  h7::OutputFile file_;
   QFile existing_;
   std::vector<char> buffer_, there_;
   bool compare_, discard_, differs_ = false;
@@ -588,19 +590,11 @@ Outcome writeDataFile(const DataJob& job, bool compare, QString* why) {
 }
 
 #ifdef H7_MAP
-bool sameBytes(const QString& a, const QString& b) {
-  QFile fa(a), fb(b);
-  if (!fa.open(QIODevice::ReadOnly) || !fb.open(QIODevice::ReadOnly) || fa.size() != fb.size()) return false;
-  while (!fa.atEnd())
-    if (fa.read(1 << 20) != fb.read(1 << 20)) return false;
-  return true;
-}
-
 // DIR/boundaries.gpkg: a square per record of the data files, whose records are made again
-// and thrown away. Made beside it, then compared with the file there or moved over it.
+// and thrown away. Made as the temporary beside it, then compared with the file there or
+// moved over it.
 Outcome writeBoundaries(const QString& path, std::vector<DataJob> jobs, bool compare, QString* why) {
-  const QString temp = QFileInfo(path).dir().filePath(QStringLiteral(".boundaries.gpkg.h7sample"));
-  std::unique_ptr<SampleBoundaries> squares = SampleBoundaries::create(temp, why);
+  std::unique_ptr<SampleBoundaries> squares = SampleBoundaries::create(path, why);
   bool ok = squares != nullptr;
   std::int64_t count = 0;
   for (DataJob& job : jobs) {
@@ -609,13 +603,8 @@ Outcome writeBoundaries(const QString& path, std::vector<DataJob> jobs, bool com
     ok = ok && writeDataFile(job, false, why) == Outcome::Written;
   }
   ok = ok && squares->close(why);
-  squares.reset();
-  Outcome outcome = !ok ? Outcome::Failed : !compare ? Outcome::Written : sameBytes(temp, path) ? Outcome::Same : Outcome::Differs;
-  if (outcome == Outcome::Written && ::rename(QFile::encodeName(temp).constData(), QFile::encodeName(path).constData()) != 0) {
-    *why = path + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(errno));
-    outcome = Outcome::Failed;
-  }
-  QFile::remove(temp);
+  Outcome outcome = !ok ? Outcome::Failed : !compare ? Outcome::Written : squares->sameAsThere() ? Outcome::Same : Outcome::Differs;
+  if (outcome == Outcome::Written && !squares->commit(why)) outcome = Outcome::Failed;
   if (outcome == Outcome::Written || outcome == Outcome::Same)
     std::printf("%s: %lld squares\n", qPrintable(QDir::toNativeSeparators(path)), static_cast<long long>(count));
   return outcome;
@@ -736,6 +725,10 @@ int main(int argc, char* argv[]) {
 #ifndef H7_MAP
   if (boundaries) return usageError(text::noMapSupport());
 #endif
+  if (boundaries && !h7::mapModule().api) {  // GDAL's module, loaded for the squares only
+    std::fprintf(stderr, "h7sample: %s\n", qPrintable(text::noMapModule(h7::mapModule().path, h7::mapModule().why).description));
+    return 2;
+  }
 
   const QString dir = QDir::cleanPath(QString::fromStdString(values["out"]));
   if (!QDir().mkpath(dir)) {

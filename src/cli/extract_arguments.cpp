@@ -112,16 +112,15 @@ std::optional<Failure> readRunValues(const QCommandLineParser& p, Invocation& in
 // --boundaries: a GeoPackage output of no more items than a GeoPackage layer holds; the
 // run writes KEY_CODE, the join key.
 std::optional<Failure> readMapRequest(const QCommandLineParser& p, Invocation& in) {
-  in.map.boundaries = p.value(QStringLiteral("boundaries"));
-  if (in.map.boundaries.isEmpty()) return usage(msg::missingValue(QStringLiteral("--boundaries")));
+  MapRequest& map = in.run.map;
+  map.boundaries = p.value(QStringLiteral("boundaries"));
+  if (map.boundaries.isEmpty()) return usage(msg::missingValue(QStringLiteral("--boundaries")));
   if (!in.run.outputFile.endsWith(QLatin1String(".gpkg"), Qt::CaseInsensitive)) return usage(msg::mapNeedsGpkg());
-  in.map.layer = p.value(QStringLiteral("boundary-layer"));
-  if (p.isSet(QStringLiteral("boundary-key"))) in.map.keyField = p.value(QStringLiteral("boundary-key"));
-  const int offset = tabulationGroup(in.run.group)->offset;
+  map.layer = p.value(QStringLiteral("boundary-layer"));
+  if (p.isSet(QStringLiteral("boundary-key"))) map.keyField = p.value(QStringLiteral("boundary-key"));
   std::vector<ItemSet> sets = in.run.itemSets;
-  if (auto positions = outputItemPositions(sets, offset))
-    for (int position : *positions) in.mapItems.push_back(position + offset);
-  if (int(in.mapItems.size()) > kMostMapItems) return rejected(msg::tooManyColumns(kMostMapItems));
+  const auto positions = outputItemPositions(sets, tabulationGroup(in.run.group)->offset);
+  if (positions && positions->size() > std::size_t(kMostMapItems)) return rejected(msg::tooManyColumns(kMostMapItems));
   in.run.key = true;
   return std::nullopt;
 }

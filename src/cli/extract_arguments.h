@@ -24,8 +24,6 @@ struct Invocation {
   bool allPrefectures = false;  // --pref all: also the prefectures whose files the input folder holds
   QString filter;               // the item list's search text
   bool quiet = false;           // no progress line
-  MapRequest map;               // --boundaries: a GeoPackage joined to boundaries instead of CSV
-  std::vector<int> mapItems;    // with map: the item numbers of the output, in order
 };
 
 // The arguments (program name excluded). Item names are looked for in --names, or else

@@ -1,13 +1,13 @@
 #include "cli/extract_command.h"
 
 #include <QElapsedTimer>
-#include <memory>
 #include <unistd.h>
 
 #include "cli/extract_arguments.h"
 #include "extract/files.h"
 #include "extract/item_names.h"
 #include "extract/kernels/kernels.h"
+#include "extract/map_module.h"
 
 namespace h7::cli {
 
@@ -89,6 +89,11 @@ int runCommand(const QStringList& args, const QString& programFolder, std::FILE*
     case Mode::ListItems: return listItems(*in, out, err);
     case Mode::Extract: break;
   }
+  if (!in->run.map.boundaries.isEmpty() && !mapModule().api) {  // a map: GDAL's module loaded now, and only now
+    const Failure failure = mapModuleFailure(mapModule());
+    print(err, errorMessage(failure) + u'\n');
+    return exitStatus(failure);
+  }
   const TabulationGroup& group = *tabulationGroup(in->run.group);
   if (in->allPrefectures) {  // every file present, and those named besides, in order
     in->run.prefectures += prefecturesFound(in->run.inputFolder, group);
@@ -106,28 +111,12 @@ int runCommand(const QStringList& args, const QString& programFolder, std::FILE*
     print(err, errorMessage(*refused) + u'\n');
     return exitStatus(*refused);
   }
-#ifdef H7_MAP
-  std::unique_ptr<MapOutput> map;  // --boundaries: the lines go to the GeoPackage
-  if (!in->map.boundaries.isEmpty()) {
-    map = std::make_unique<MapOutput>(in->map, in->run.outputFile, in->mapItems, in->run.numerify);
-    in->run.outputLines = [&map](std::string_view lines) { return map->write(lines); };
-  }
-#endif
   ProgressLine progress(err, !in->quiet && ::isatty(::fileno(err)));
   RunResult result = runExtraction(in->run, [&](const RunProgressInfo& p) { progress.update(p); });
   progress.finish();
-  QString joined;  // the join's counts, after the completion message
-#ifdef H7_MAP
-  if (map && result.end == RunEnd::Completed) {
-    if (auto failure = map->commit()) {
-      result.end = RunEnd::Failed;
-      result.failure = failure;
-    } else {
-      const JoinCounts& c = map->counts();
-      joined = msg::joinCounts().arg(c.joined).arg(c.noBoundary).arg(c.noData).arg(c.duplicates) + u'\n';
-    }
-  }
-#endif
+  QString joined;  // a map's join counts, after the completion message
+  if (const auto& c = result.joined)
+    joined = msg::joinCounts().arg(c->joined).arg(c->noBoundary).arg(c->noData).arg(c->duplicates) + u'\n';
   for (const QString& warning : result.warnings) print(err, warning + u'\n');  // --quiet or not
   print(err, result.message() + u'\n' + joined);
   if (in->run.stats && result.end == RunEnd::Completed) print(err, statsReport(result, group.offset));

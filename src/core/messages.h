@@ -176,6 +176,14 @@ inline Failure badBoundaryField(const QString& name) {
 inline Failure boundariesNotRead() { return {QStringLiteral("境界データを読めません。")}; }
 inline Failure mapNotWritten() { return {QStringLiteral("GeoPackage を書けません。")}; }
 inline QString joinCounts() { return QStringLiteral("結合: %1 地域, 境界なし %2, データなし %3, 重複 %4"); }
+// The map module (libh7map.so), loaded only for a map: missing, or there and not loadable
+// (a library it needs absent); the path of the module follows.
+inline Failure mapModuleMissing() {
+  return {QStringLiteral("地図出力のモジュールがありません（Debian ではパッケージ h7select-map）。")};
+}
+inline Failure mapModuleNotLoaded(const QString& why) {
+  return {QStringLiteral("地図出力のモジュールを読み込めません: ") + why};
+}
 
 // h7sample, a developers' tool, speaks English.
 namespace sample {
@@ -191,6 +199,13 @@ inline Failure onlyWithData() {
   return {QStringLiteral("--pref, --group, --records, --seed, --suppressed and --boundaries go with --data")};
 }
 inline Failure noMapSupport() { return {QStringLiteral("--boundaries: built without map support (GDAL)")}; }
+inline Failure noMapModule(const QString& path, const QString& why) {  // why: empty when the file is missing
+  return {QStringLiteral("--boundaries: the map module %1 ").arg(path) +
+          (why.isEmpty() ? QStringLiteral("is missing (Debian: package h7select-map)") : QStringLiteral("cannot be loaded: ") + why)};
+}
+inline Failure boundariesNotWritten(const QString& path, const QString& why) {
+  return {QStringLiteral("%1: cannot write the GeoPackage: %2").arg(path, why)};
+}
 inline Failure cannotCreateFolder(const QString& dir) { return {QStringLiteral("cannot create the folder ") + dir}; }
 inline Failure unknownArgument(const QString& argument) { return {QStringLiteral("unknown argument '%1'").arg(argument)}; }
 inline Failure needsValue(const QString& option) { return {option + QStringLiteral(" needs a value")}; }

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "core/messages.h"
 
@@ -23,6 +24,11 @@ bool fileExists(const QString& path);
 // Calls `f` with the name of each entry of the folder ("." and ".." left out), read as a
 // stream, so that a folder of any size costs no memory; false when it cannot be read.
 bool forEachName(const QString& folder, const std::function<void(std::string_view name)>& f);
+// The folder part and the name part of a native path ("." for a bare name).
+std::pair<std::string, std::string> splitPath(const std::string& path);
+// The file a path names: symbolic links followed to the end, a dangling one to the name it
+// points to. 0, or the errno that stopped it.
+int followLinks(std::string& path);
 
 // A source of bytes read in blocks at given offsets; readAt returns the count, 0 at the
 // end, -1 on failure. A source of unknown size (-1) is read once, in order, from 0 on.
@@ -62,15 +68,21 @@ class InputFile final : public ByteSource {
   bool readingAgain_ = false;
 };
 
-// The output of a run. A regular file (existing or new) is written to a temporary file
-// beside it and moved over it by commit(); a device or pipe is written directly. A symbolic
-// link stays: the file it names is replaced, keeping its permissions and, where the process
-// may set them, its owner and group. Destroying it without commit() removes the temporary
-// file and leaves the path as it was; so do SIGINT, SIGTERM and SIGHUP, which then end the
-// program as they would have (the shell's status 128 + N). SIGXFSZ is ignored, so that a
-// write past the file-size limit fails like a full disk.
+// The one writer of every output file (the run's CSV and GeoPackage, h7sample's files). A
+// regular file (existing or new) is written to a temporary file beside it and moved over it
+// by commit(); a device or pipe is written directly. A symbolic link stays: the file it names
+// is replaced, keeping its permissions and, where the process may set them, its owner and
+// group. Destroying it without commit() removes the temporary file and leaves the path as it
+// was; so do SIGINT, SIGTERM and SIGHUP, which then end the program as they would have (the
+// shell's status 128 + N). SIGXFSZ is ignored, so that a write past the file-size limit fails
+// like a full disk. Paths keep their bytes from the command line to the system calls.
 class OutputFile {
  public:
+  // Who fills the temporary: write() (Writes), or a library that creates the file itself at
+  // temporaryPath() (Database: SQLite, whose -journal, -wal and -shm files beside it count
+  // as temporaries too).
+  enum class Filler { Writes, Database };
+
   OutputFile() = default;
   OutputFile(const OutputFile&) = delete;
   OutputFile& operator=(const OutputFile&) = delete;
@@ -78,23 +90,36 @@ class OutputFile {
 
   // Checks the path (not empty, folder present, not a folder, not read-only) and opens.
   // First the folder loses the temporaries of this user's runs on this host whose process
-  // is gone (a run killed with SIGKILL cannot tidy up); every other file stays.
-  std::optional<Failure> open(const QString& path);
+  // is gone (a run killed with SIGKILL cannot tidy up); every other file stays. A Database
+  // output must be a file to replace or make.
+  std::optional<Failure> open(const QString& path, Filler filler = Filler::Writes);
   // Writes to a copy of an open descriptor (standard output, say) instead.
   std::optional<Failure> adopt(int descriptor);
   std::optional<Failure> write(const char* data, std::size_t size);
   std::optional<Failure> commit();
   void discard();
 
+  // The temporary's path for a Database filler (the bytes the system calls take); empty
+  // when there is none.
+  std::string temporaryPath() const;
+  // Why another library's write to the temporary failed, where the writer can tell: the
+  // file-size limit reached or no room left on the file system give the full disk.
+  std::optional<Failure> spaceFailure() const;
+
  private:
   Failure failed(int error) const;  // the errno's failure, naming the output
+  void keepOwnerAndMode() const;  // of the file replaced, on the temporary
 
   int fd_ = -1;
   int folder_ = -1;     // the folder of the file replaced
+  std::string folderPath_;  // its path
   std::string name_;    // that file's name in it (links followed)
   std::string temp_;    // the temporary file's name there, empty when writing directly
   QString path_;        // the output as the user named it, for messages
   int pending_ = -1;    // the temporary's place in the list that the signal handler removes
+  bool database_ = false;
+  bool replacing_ = false;  // a file is replaced: its owner, group and permissions below
+  unsigned owner_ = 0, group_ = 0, mode_ = 0;
 };
 
 // Refuses an output that would replace a census data file or an item-name file: one whose
@@ -109,8 +134,5 @@ std::optional<Failure> refuseOutputOverInputs(const QString& output, int descrip
 // ".h7tmp-HASH-HOST-PID-N", HASH eight hex digits of the name, HOST at most 20 bytes; at
 // most 64 bytes in all, whatever the name.
 QString temporaryName(const QString& fileName, long long pid, unsigned serial);
-// Removes from `folder` the temporary files of this user's runs on this host whose process is
-// gone (a run killed mid-way cannot tidy up); every other file stays.
-void removeStaleTemporaries(const QString& folder);
 
 }  // namespace h7

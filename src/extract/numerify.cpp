@@ -75,4 +75,10 @@ bool appendNumerified(ByteBuffer& out, std::string_view field) {
   return true;
 }
 
+std::optional<double> numerifiedValue(std::string_view field) {
+  const double v = numericValue(field);
+  if (std::isinf(v)) return std::nullopt;
+  return v == 0 ? 0.0 : v;
+}
+
 }  // namespace h7

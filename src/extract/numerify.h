@@ -1,6 +1,7 @@
 // Numerified values: the numeric value of a field written in canonical form.
 #pragma once
 
+#include <optional>
 #include <string_view>
 
 #include "extract/byte_buffer.h"
@@ -14,5 +15,9 @@ bool appendNumerified(ByteBuffer& out, std::string_view field);
 // not take: a plain decimal straight from its digits, anything else by the general rule.
 // nullptr when the value does not fit a double.
 char* writeOtherNumber(char* out, std::string_view field);
+
+// The value a numerified field stands for, as a number (negative zero as 0, as its canonical
+// form prints it); none when it does not fit a double.
+std::optional<double> numerifiedValue(std::string_view field);
 
 }  // namespace h7

@@ -9,8 +9,10 @@
 #include "extract/chunks.h"
 #include "extract/files.h"
 #include "extract/item_names.h"
+#include "extract/map_target.h"
 #include "extract/municipality_filter.h"
 #include "extract/output_items.h"
+#include "extract/output_target.h"
 #include "extract/record.h"
 
 namespace h7 {
@@ -37,7 +39,8 @@ struct RunFiles {
   OutputFile output;
 };
 
-// Every census data file, then the output (never one of the inputs), then the item names.
+// Every census data file, then the output (never one of the inputs, the boundaries of a map
+// included), then the item names.
 std::optional<Failure> openFiles(const RunInputs& in, const TabulationGroup& group, RunFiles& files) {
   QStringList inputs;
   for (const QString& prefecture : in.prefectures) {
@@ -48,23 +51,26 @@ std::optional<Failure> openFiles(const RunInputs& in, const TabulationGroup& gro
   files.dataPaths = inputs;
   const Result<QString> names = findItemNameFile(in.nameFolders, group);
   if (names) files.namesPath = *names;
-  if (auto refused = refuseOutputOverInputs(in.outputFile, in.outputDescriptor, inputs + QStringList{files.namesPath},
+  const bool map = !in.map.boundaries.isEmpty();
+  const QStringList others = map ? QStringList{files.namesPath, in.map.boundaries} : QStringList{files.namesPath};
+  if (auto refused = refuseOutputOverInputs(in.outputFile, in.outputDescriptor, inputs + others,
                                             QStringList{in.inputFolder} + in.nameFolders))
     return refused;
-  if (!in.outputLines)  // otherwise the caller takes the lines
-    if (auto failure = in.outputDescriptor >= 0 ? files.output.adopt(in.outputDescriptor) : files.output.open(in.outputFile))
-      return failure;
+  using Filler = OutputFile::Filler;
+  if (auto failure = in.outputDescriptor >= 0 && !map ? files.output.adopt(in.outputDescriptor)
+                                                      : files.output.open(in.outputFile, map ? Filler::Database : Filler::Writes))
+    return failure;
   if (!names) return names.failure();
   if (auto failure = files.names.open(files.namesPath)) return withPath(*failure, files.namesPath);
   return std::nullopt;
 }
 
-// Output lines written as they come, re-encoded to UTF-8 on request, or handed to the caller.
-class OutputSink {
+// The CSV road: output lines written as they come, re-encoded to UTF-8 on request.
+class OutputSink final : public OutputTarget {
  public:
-  OutputSink(OutputFile& file, const RunInputs& in) : file_(file), utf8_(in.utf8), lines_(in.outputLines) {}
-  std::optional<Failure> write(const ByteBuffer& lines) {
-    if (lines_) return lines_(lines.view());
+  OutputSink(OutputFile& file, const RunInputs& in) : file_(file), in_(in), utf8_(in.utf8) {}
+  std::optional<Failure> header(const NameTable& names, const std::vector<int>& positions) override;  // below
+  std::optional<Failure> write(const ByteBuffer& lines) override {
     if (!utf8_) return file_.write(lines.data(), lines.size());
     // Re-encoded a slice at a time, so that the copies stay small. A slice ends after a byte
     // below 0x40, which is neither a lead nor a trail byte: no character is cut in two.
@@ -84,8 +90,8 @@ class OutputSink {
 
  private:
   OutputFile& file_;
+  const RunInputs& in_;
   bool utf8_;
-  const std::function<std::optional<Failure>(std::string_view)>& lines_;
 };
 
 // The header: the code labels, then the name of each output item (or, in the long form,
@@ -107,6 +113,12 @@ std::optional<Failure> writeHeader(OutputSink& sink, const RunInputs& in, const 
     }
   header.append("\r\n", 2);
   return sink.write(header);
+}
+
+std::optional<Failure> OutputSink::header(const NameTable& names, const std::vector<int>& positions) {
+  if (in_.utf8 && in_.utf8Bom)
+    if (auto failure = file_.write("\xEF\xBB\xBF", 3)) return failure;
+  return writeHeader(*this, in_, names, positions);
 }
 
 // Per output item, the values of a kept record that hold no number (numerified to 0).
@@ -140,9 +152,15 @@ bool appendLongLines(Chunk& c, const RecordView& record, const RecordLayout& lay
   return true;
 }
 
+// What a kept record gives: its values for the map, or its CSV line (lines, in the long form).
+bool appendKept(Chunk& c, const RecordView& record, const RecordLayout& layout, const RunInputs& in) {
+  if (!in.map.boundaries.isEmpty()) return appendMapRecord(c.out, record, layout);
+  return in.longForm ? appendLongLines(c, record, layout) : appendRecordLine(c.out, record, layout);
+}
+
 // The records of every census data file, through the worker threads, written in order.
 PipelineResult writeRecords(const RunInputs& in, const TabulationGroup& group, RunFiles& files,
-                            const RecordLayout& layout, OutputSink& sink, RunResult& r,
+                            const RecordLayout& layout, OutputTarget& target, RunResult& r,
                             const std::function<void(long long, long long)>& progress) {
   // The long form writes several times the bytes it reads: smaller chunks keep it from
   // being handed on in pieces, which holds up its worker.
@@ -174,7 +192,7 @@ PipelineResult writeRecords(const RunInputs& in, const TabulationGroup& group, R
       }
       record.reset(line, layout.lastPosition, mayHoldHighBytes);
       const std::size_t lineStart = c.out.size();  // a failing record leaves no part of a line
-      if (!(in.longForm ? appendLongLines(c, record, layout) : appendRecordLine(c.out, record, layout))) {
+      if (!appendKept(c, record, layout, in)) {
         if (!in.longForm) c.out.truncate(lineStart);
         c.failure = msg::overflowInItem(overflowingItem(record, layout) + group.offset);
         return false;
@@ -186,7 +204,7 @@ PipelineResult writeRecords(const RunInputs& in, const TabulationGroup& group, R
   };
   auto collect = [&](Chunk& c) {
     for (std::size_t i = 0; i < c.tally.size() && i < r.noNumber.size(); ++i) r.noNumber[i] += c.tally[i];
-    return sink.write(c.out);
+    return target.write(c.out);
   };
   std::vector<ByteSource*> sources;
   for (auto& file : files.data) sources.push_back(file.get());
@@ -231,10 +249,11 @@ RunResult runExtraction(const RunInputs& in, const RunProgress& progress) {
   if (!items) return failed(r, items.failure());
   std::vector<int> positions = std::move(*items);
 
-  OutputSink sink(files.output, in);
-  if (in.utf8 && in.utf8Bom && !in.outputLines)
-    if (auto failure = files.output.write("\xEF\xBB\xBF", 3)) return failed(r, *failure);
-  if (auto failure = writeHeader(sink, in, names, positions)) return failed(r, *failure);
+  OutputSink csv(files.output, in);
+  std::optional<MapTarget> map;  // closed before the output file is left or moved into place
+  if (!in.map.boundaries.isEmpty()) map.emplace(in, files.output, group->offset);
+  OutputTarget& target = map ? static_cast<OutputTarget&>(*map) : csv;
+  if (auto failure = target.header(names, positions)) return failed(r, *failure);
 
   r.itemPositions = positions;
   if (in.stats) r.noNumber.assign(positions.size(), 0);
@@ -254,7 +273,7 @@ RunResult runExtraction(const RunInputs& in, const RunProgress& progress) {
     }
   }
   std::vector<std::string>().swap(names.lines);  // written into the header or the labels: not needed again
-  const PipelineResult records = writeRecords(in, *group, files, layout, sink, r, [&](long long lines, long long bytes) {
+  const PipelineResult records = writeRecords(in, *group, files, layout, target, r, [&](long long lines, long long bytes) {
     info.lines = lines;
     info.bytes = bytes;
     if (progress) progress(info);
@@ -274,8 +293,9 @@ RunResult runExtraction(const RunInputs& in, const RunProgress& progress) {
   }
   for (std::size_t i = 0; i < files.data.size(); ++i)  // a file cut short or rewritten meanwhile: records lost
     if (files.data[i]->changedSinceOpened()) return failed(r, withPath(msg::changedWhileRead(), files.dataPaths[qsizetype(i)]));
-  if (!in.outputLines)
-    if (auto failure = files.output.commit()) return failed(r, *failure);
+  if (auto failure = target.finish()) return failed(r, *failure);
+  if (auto failure = files.output.commit()) return failed(r, *failure);
+  if (map) r.joined = map->counts();
   r.end = RunEnd::Completed;
   return r;
 }

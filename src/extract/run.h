@@ -1,4 +1,4 @@
-// The extraction run: census data files in, CSV out, with its three counters.
+// The extraction run: census data files in, CSV (or a map) out, with its three counters.
 #pragma once
 
 #include <QString>
@@ -13,6 +13,25 @@
 #include "core/messages.h"
 
 namespace h7 {
+
+// The map output: instead of CSV, a GeoPackage layer of the kept areas, each joined on its
+// KEY_CODE to a feature of a boundary layer (through the map module, extract/map_module.h).
+struct MapRequest {
+  QString boundaries;  // file of the boundary layer, anything GDAL reads; empty: no map output
+  QString layer;       // its layer; empty: the first
+  QString keyField = QStringLiteral("KEY_CODE");
+};
+
+// SQLite holds 2000 columns to a table: the feature id, the geometry, KEY_CODE and the
+// three codes leave the rest to the items.
+constexpr int kMostMapItems = 2000 - 6;
+
+struct JoinCounts {
+  long long joined = 0;      // areas written with their boundary
+  long long noBoundary = 0;  // areas written without a geometry
+  long long noData = 0;      // boundary features that no area took (those without a key included)
+  long long duplicates = 0;  // boundary features whose key an earlier one holds
+};
 
 struct RunInputs {
   QString inputFolder;      // folder of the census data files
@@ -30,11 +49,7 @@ struct RunInputs {
   bool key = false;      // a first column KEY_CODE: the area's whole code (prefecture, municipality, area)
   bool longForm = false;  // a line per area and output item: codes, item number, item name, value
   int outputDescriptor = -1;  // 0 or more: the output goes to this open descriptor, not to outputFile
-  // When set, the output goes to this instead of a file: the header and record lines in
-  // order, Shift-JIS whatever utf8 says, in the pieces the file would get (whole lines, but
-  // for a header of very many names). outputFile is not opened but still checked against
-  // the inputs. A failure it returns ends the run.
-  std::function<std::optional<Failure>(std::string_view lines)> outputLines;
+  MapRequest map;             // with boundaries: outputFile is a GeoPackage (utf8 and longForm do not apply)
   int threads = -1;      // worker threads for the records: -1 one per core, 0 none
   std::size_t chunkBytes = std::size_t(2) << 20;  // files are cut into pieces of this size for the workers
 };
@@ -51,6 +66,7 @@ struct RunResult {
   std::vector<int> itemPositions;  // the output items, in order
   std::vector<long long> noNumber;  // with stats: per output item, values holding no number
   QStringList warnings;             // what the user should know of a run that went on (long lines)
+  std::optional<JoinCounts> joined;  // of a completed map output
 
   // What the user is told: the completion message, or "ERROR  " and the failure.
   QString message() const;

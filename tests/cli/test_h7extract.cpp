@@ -14,6 +14,7 @@
 #include <gdal_priv.h>
 #include <ogrsf_frmts.h>
 #endif
+#include "map/h7map.h"
 
 #include "cli/extract_arguments.h"
 #include "core/command_line.h"
@@ -186,30 +187,6 @@ TEST_F(H7Extract, ExitStatusAndMessages) {
   ::rmdir(tokyoBytes);  // a name Qt cannot remove
 }
 
-// A run held on a pipe that its writer keeps open, ended by SIGINT, SIGTERM or SIGHUP: the
-// temporary file is removed and the program ends by the signal (the shell's status 128 + N).
-TEST_F(H7Extract, SignalsRemoveTheTemporary) {
-  const QByteArray pipe = QFile::encodeName(dir.file("H7S14S1.DAT"));
-  ASSERT_EQ(::mkfifo(pipe, 0600), 0);
-  const int writer = ::open(pipe, O_RDWR);  // open for writing all along: the run waits for more
-  const std::string records = dir.bytes("H7S13S1.DAT").substr(0, 20000);
-  const auto temporaries = [&] { return QDir(dir.path()).entryList({".h7tmp-*"}, QDir::Files | QDir::Hidden); };
-  for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
-    ::signal(signal, SIG_DFL);  // as a terminal gives it to the program (nohup would ignore SIGHUP)
-    dir.write("out.csv", "earlier");
-    ASSERT_EQ(::write(writer, records.data(), records.size()), ssize_t(records.size()));
-    QProcess p;
-    p.start(H7_BIN_DIR "/h7extract", with(base("1-9"), "--pref", "14"));
-    for (int wait = 0; wait < 3000 && temporaries().isEmpty(); ++wait) QThread::msleep(10);
-    ASSERT_EQ(temporaries().size(), 1) << signal;
-    ::kill(pid_t(p.processId()), signal);
-    ASSERT_TRUE(p.waitForFinished(60000));
-    EXPECT_EQ(std::tuple(p.exitStatus(), p.exitCode()), std::tuple(QProcess::CrashExit, signal));
-    EXPECT_EQ(std::tuple(temporaries().size(), dir.bytes("out.csv")), std::tuple(0, std::string("earlier"))) << signal;
-  }
-  ::close(writer);
-}
-
 // Memory stays flat however much output a small input makes: empty lines each make a
 // row of empty fields, a pipe is read and written in pieces, an item list can be long.
 TEST_F(H7Extract, MemoryBoundedOnAnyInput) {
@@ -258,6 +235,41 @@ TEST_F(H7Extract, MemoryBoundedOnAnyInput) {
     ::getrusage(RUSAGE_CHILDREN, &children);  // the largest child so far
     EXPECT_LE(children.ru_maxrss, 64 * 1024) << c.what;
   }
+}
+
+// A run held on a pipe that its writer keeps open: a CSV run maps no GDAL library, a map run
+// does. SIGINT, SIGTERM or SIGHUP removes the temporary (a map's too: the writer's) and ends
+// the program by the signal (the shell's status 128 + N).
+TEST_F(H7Extract, HeldRunsAndSignals) {
+  const QByteArray pipe = QFile::encodeName(dir.file("H7S14S1.DAT"));
+  ASSERT_EQ(::mkfifo(pipe, 0600), 0);
+  const int writer = ::open(pipe, O_RDWR | O_NONBLOCK);  // open for writing all along: the run waits for more
+  const std::string records = dir.bytes("H7S13S1.DAT").substr(0, 20000);
+  char unread[65536];  // what a run killed early left in the pipe, taken out before the next
+  ASSERT_EQ(run("h7sample", {"--data", "--boundaries", "--out", dir.file("m"), "--pref", "13", "--group", "1", "--records", "9"}).status, 0);
+  const auto temporaries = [&] { return QDir(dir.path()).entryList({".h7tmp-*"}, QDir::Files | QDir::Hidden); };
+  const std::pair<int, QString> cases[] = {{SIGTERM, "out.csv"}, {SIGINT, "out.gpkg"}, {SIGTERM, "out.gpkg"}, {SIGHUP, "out.gpkg"}};
+  for (const auto& [signal, output] : cases) {
+    const bool map = output.endsWith("gpkg");
+    ::signal(signal, SIG_DFL);  // as a terminal gives it to the program (nohup would ignore SIGHUP)
+    dir.write(output, "earlier");
+    ASSERT_EQ(::write(writer, records.data(), records.size()), ssize_t(records.size()));
+    QProcess p;
+    const QStringList args = with(with(base("1-9"), "--pref", "14"), "--output", dir.file(output));
+    p.start(H7_BIN_DIR "/h7extract", map ? args + QStringList{"--boundaries", dir.file("m/boundaries.gpkg")} : args);
+    for (int wait = 0; wait < 3000 && temporaries().isEmpty(); ++wait) QThread::msleep(10);
+    ASSERT_EQ(temporaries().size(), 1) << signal;
+    QFile maps(QStringLiteral("/proc/%1/maps").arg(p.processId()));
+    ASSERT_TRUE(maps.open(QIODevice::ReadOnly));
+    EXPECT_EQ(maps.readAll().contains("libgdal"), map) << output.toStdString();
+    ::kill(pid_t(p.processId()), signal);
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(std::tuple(p.exitStatus(), p.exitCode()), std::tuple(QProcess::CrashExit, signal));
+    EXPECT_EQ(std::tuple(temporaries().size(), dir.bytes(output)), std::tuple(0, std::string("earlier"))) << signal;
+    while (::read(writer, unread, sizeof unread) > 0) {
+    }
+  }
+  ::close(writer);
 }
 
 TEST_F(H7Extract, HelpAndListItems) {
@@ -354,7 +366,9 @@ TEST_F(H7Extract, StatsAndByteOrderMark) {
 
 #ifdef H7_MAP
 // --boundaries: the records joined to h7sample's squares and to hand-made layers (a key twice,
-// one without data, keys as numbers and as padded text). A failure keeps the old output.
+// one without data, keys as numbers and as padded text), written through the one writer: a
+// link kept, a folder of Shift-JIS bytes, the file-size limit a full disk, never over a census,
+// item-name or boundary file. A failure keeps the old output and leaves no temporary.
 TEST_F(H7Extract, MapOutput) {
   const QString m = dir.file("m"), out = dir.file("out.gpkg"), squaresFile = m + "/boundaries.gpkg";
   ASSERT_EQ(run("h7sample", {"--data", "--boundaries", "--out", m, "--pref", "5", "--group", "1", "--records", "30"}).status, 0);
@@ -376,16 +390,32 @@ TEST_F(H7Extract, MapOutput) {
   layer("text.geojson", {"\"KEY_CODE\":\" " + k0 + " \""});
   QDir().mkpath(dir.file("bad"));  // the data and a last record whose value overflows
   dir.write("bad/H7S05S1.DAT", dir.bytes("m/H7S05S1.DAT") + dir.bytes("m/H7S05S1.DAT").substr(0, 50) + "     1E999\r\n");
-
-  const std::tuple<std::vector<std::pair<QString, QString>>, int, QString> cases[] = {  // changes, exit status, stderr
+  const QByteArray tokyo = QFile::encodeName(dir.path()) + "/\x93\x8c\x8b\x9e";  // 東京 in Shift-JIS bytes
+  ASSERT_EQ(::mkdir(tokyo, 0700) | ::symlink("out.gpkg", QFile::encodeName(dir.file("link.gpkg"))) |
+            ::link(QFile::encodeName(m + "/H7S05S1.DAT"), QFile::encodeName(dir.file("census.gpkg"))) |
+            ::symlink(H7_BIN_DIR "/NAMEH7S1.CCC", QFile::encodeName(dir.file("names.gpkg"))) |
+            ::mkfifo(QFile::encodeName(dir.file("pipe.gpkg")), 0600), 0);
+  const QString refused = h7::msg::sameAsInput().description;
+  const struct {
+    std::vector<std::pair<QString, QString>> changes;
+    int status;
+    QString err;
+    rlim_t sizeLimit = RLIM_INFINITY;
+  } cases[] = {
       {{{"--numerify", ""}}, 0, "結合: 30 地域, 境界なし 0, データなし 0, 重複 0"},
       {{{"--boundaries", dir.file("codes.geojson")}, {"--boundary-key", "CODE"}}, 0, "結合: 2 地域, 境界なし 28, データなし 1, 重複 1"},
       {{{"--boundaries", dir.file("text.geojson")}}, 0, "結合: 1 地域, 境界なし 29, データなし 0, 重複 0"},
+      {{{"--output", dir.file("link.gpkg")}, {"--numerify", ""}}, 0, "結合: 30 地域"},
+      {{{"--output", dir.file("\\x93\\x8c\\x8b\\x9e/out.gpkg")}}, 0, "結合: 30 地域"},
       {{{"--boundary-key", "CODE"}}, 1, "ERROR  境界データに結合キーの項目がありません: CODE"},
       {{{"--boundary-layer", "none"}}, 1, "ERROR  境界データにレイヤがありません: none"},
       {{{"--boundaries", dir.file("none.shp")}}, 1, "ERROR  境界データを開けません。"},
+      {{{"--boundaries", dir.file("pipe.gpkg")}}, 1, "ERROR  境界データを開けません。"},
       {{{"--output", dir.file("none/out.gpkg")}}, 1, "ERROR  パスが見つかりません。"},
-      {{{"--output", squaresFile}}, 1, "ERROR  出力ファイルが入力ファイルと同じです"},
+      {{{"--output", squaresFile}}, 1, "ERROR  " + refused + " (" + squaresFile + ')'},
+      {{{"--output", dir.file("census.gpkg")}}, 1, "ERROR  " + refused + " (" + m + "/H7S05S1.DAT)"},
+      {{{"--output", dir.file("names.gpkg")}}, 1, h7::errorMessage(h7::withPath(h7::msg::namedLikeInput(), dir.file("names.gpkg")))},
+      {{}, 1, h7::errorMessage(h7::withPath(h7::msg::diskFull(), out)), 64},
       {{{"--input", dir.file("bad")}, {"--numerify", ""}}, 1, "ERROR  オーバーフローしました。"},
       {{{"--pref", "6"}}, 1, "ERROR  ファイルが見つかりません。"},
       {{{"--output", dir.file("out.csv")}}, 2, "--boundaries では --output に .gpkg"},
@@ -393,26 +423,38 @@ TEST_F(H7Extract, MapOutput) {
       {{{"--items", "1-1361,1-634"}}, 2, "項目が多すぎます"},
       {{{"--boundaries", ""}, {"--boundary-key", "CODE"}}, 2, "--boundary-key は --boundaries と一緒に"},
   };
-  for (const auto& [changes, status, err] : cases) {
+  // A path as the program gets it: \xNN as that byte.
+  const auto bytes = [](const QString& path) {
+    QByteArray b = path.toUtf8();
+    for (qsizetype at; (at = b.indexOf("\\x")) >= 0;) b.replace(at, 4, QByteArray::fromHex(b.mid(at + 2, 2)));
+    return b;
+  };
+  for (const auto& c : cases) {
     QStringList args = {"--input", m, "--output", out, "--pref", "5", "--group", "1", "--items", "1-3,1", "--boundaries", squaresFile};
-    for (const auto& [option, value] : changes) {
+    for (const auto& [option, value] : c.changes) {
       const qsizetype at = args.indexOf(option);
       if (at >= 0 && value.isEmpty()) args.remove(at, 2);
       else if (at >= 0) args[at + 1] = value;
       else args << option << (value.isEmpty() ? QStringList() : QStringList{value});
     }
     dir.write("out.gpkg", "old");
+    rlimit saved{};
+    ::getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit limit{c.sizeLimit * 1024, saved.rlim_max};
+    ::setrlimit(RLIMIT_FSIZE, c.sizeLimit == RLIM_INFINITY ? &saved : &limit);
     const Ran r = run("h7extract", args);
+    ::setrlimit(RLIMIT_FSIZE, &saved);
     const std::string what = args.join(' ').toStdString() + ": " + r.err.toStdString();
-    EXPECT_EQ(r.status, status) << what;
-    EXPECT_TRUE(r.err.contains(err)) << what;
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Hidden | QDir::Files).filter("h7tmp"), QStringList()) << what;
-    if (status != 0) {
+    EXPECT_EQ(r.status, c.status) << what;
+    EXPECT_TRUE(r.err.contains(c.err)) << what;
+    for (const QByteArray& folder : {QFile::encodeName(dir.path()), tokyo})
+      h7::forEachName(h7::fromNativeBytes(folder), [&](std::string_view name) { EXPECT_FALSE(name.starts_with(".h7tmp")) << what; });
+    if (c.status != 0) {
       EXPECT_EQ(dir.bytes("out.gpkg"), "old") << what;
       continue;
     }
     // Codes as text, numerified items as numbers, raw ones as text; the repeated item renamed.
-    GDALDatasetUniquePtr joined(GDALDataset::Open(out.toUtf8()));
+    GDALDatasetUniquePtr joined(GDALDataset::Open(bytes(args[3])));
     ASSERT_TRUE(joined) << what;
     OGRLayer& l = *joined->GetLayer(0);
     EXPECT_EQ(l.GetFeatureCount(), 30);
@@ -434,15 +476,6 @@ TEST_F(H7Extract, MapOutput) {
       EXPECT_TRUE(square && f->GetGeometryRef() && f->GetGeometryRef()->Equals(square)) << line;
     }
   }
-  // Output handed on in pieces that end inside lines, the header's included: the same join.
-  h7::cli::MapOutput map({squaresFile}, dir.file("pieces.gpkg"), {1, 2, 3, 1}, false);
-  const std::string csv = run("h7extract", {"--input", m, "--output", "-", "--pref", "5", "--group", "1", "--items", "1-3,1",
-                                            "--key"}).out.toStdString();
-  for (std::size_t at = 0; at < csv.size(); at += 7) ASSERT_FALSE(map.write(std::string_view(csv).substr(at, 7)));
-  ASSERT_FALSE(map.commit());
-  EXPECT_EQ(map.counts().joined, 30);
-  EXPECT_EQ(GDALDatasetUniquePtr(GDALDataset::Open(dir.file("pieces.gpkg").toUtf8()))->GetLayer(0)->GetFeatureCount(), 30);
-
   // Records h7sample cuts short: the square keyed by what a cut inside the code leaves of it,
   // none for a record cut before its code (an area without a key: no boundary). Seeds 8 and 9
   // give one of each.
@@ -461,6 +494,30 @@ TEST_F(H7Extract, MapOutput) {
     EXPECT_TRUE(r.err.endsWith(h7::msg::joinCounts().arg(1000 - without).arg(without).arg(0).arg(0) + '\n')) << r.err.toStdString();
   }
   EXPECT_EQ(std::pair(cutInside, keyless), std::pair(1, 1));
+  EXPECT_TRUE(QFileInfo(dir.file("link.gpkg")).isSymLink());
+  ::unlink(tokyo + "/out.gpkg");
+  ::rmdir(tokyo);  // a name Qt cannot remove
+}
+
+// A map asked for without the module beside the program (or ../lib/h7select/ from it), or with
+// one that cannot be loaded: the module's path named, exit 2, before any file is touched.
+TEST_F(H7Extract, MapModuleMissing) {
+  QDir().mkpath(dir.file("bin"));
+  for (const char* program : {"h7extract", "h7sample"})
+    ASSERT_TRUE(QFile::copy(QStringLiteral(H7_BIN_DIR "/") + program, dir.file("bin/") + program));
+  const QString module = dir.file("bin/" H7MAP_FILE_NAME);
+  const QStringList map = with(base("1"), "--output", dir.file("out.gpkg")) << "--boundaries" << dir.file("b.gpkg");
+  const QStringList sample = {"--data", "--boundaries", "--out", dir.file("s"), "--pref", "1", "--group", "1", "--records", "1"};
+  for (const char* garbage : {"", "no ELF"}) {
+    if (*garbage) dir.write("bin/" H7MAP_FILE_NAME, garbage);
+    const Ran extract = run(dir.file("bin/h7extract"), map), made = run(dir.file("bin/h7sample"), sample);
+    const h7::Failure why = *garbage ? h7::msg::mapModuleNotLoaded(QString()) : h7::msg::mapModuleMissing();
+    EXPECT_EQ(std::tuple(extract.status, made.status), std::tuple(2, 2));
+    EXPECT_TRUE(extract.err.startsWith("ERROR  " + why.description)) << extract.err.toStdString();
+    EXPECT_TRUE(extract.err.endsWith(" (" + module + ")\n")) << extract.err.toStdString();
+    EXPECT_TRUE(made.err.contains(module)) << made.err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(dir.file("s")));
+  }
 }
 #endif
 

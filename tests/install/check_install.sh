@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the build into a scratch prefix and runs the installed h7extract through its bin
 # link on sample data, with the item-name files where users keep them: beside the census
-# data, then in the system's data folder of the program; none at all names every place.
+# data, then in the system's data folder of the program; none at all names every place. With
+# the map module built, the installed programs find it beside them and make a map.
 set -euo pipefail
 build=$1
 prefix=$(mktemp -d)
@@ -24,6 +25,13 @@ found() {  # the run and the item list both find the item-name files
   [ "$("$prefix/bin/h7extract" --list-items --group 1 --input "$prefix/data" | wc -l)" -eq 1361 ] || { echo "item list, $1"; exit 1; }
 }
 found "names in the census data folder"
+if [ -e "$build/bin/libh7map.so" ]; then
+  [ -e "$prefix/$libdir/libh7map.so" ] || { echo "missing after install: $libdir/libh7map.so"; exit 1; }
+  "$prefix/bin/h7sample" --data --boundaries --out "$prefix/data" --pref 13 --group 1 --records 20 >/dev/null
+  "$prefix/bin/h7extract" --input "$prefix/data" --output "$prefix/map.gpkg" --pref 13 --group 1 --items 1-5 \
+    --boundaries "$prefix/data/boundaries.gpkg" 2>"$prefix/err" && grep -q "結合: 20 地域" "$prefix/err" ||
+    { echo "installed map output:"; cat "$prefix/err"; exit 1; }
+fi
 mkdir -p "$prefix/share/h7select"
 mv "$prefix"/data/NAMEH7S*.CCC "$prefix/share/h7select/"
 found "names in the system data folder"

@@ -1,0 +1,168 @@
+#include "extract/map_target.h"
+
+#include <QFileInfo>
+#include <QSet>
+#include <cstring>
+#include <sys/stat.h>
+
+#include "core/command_line.h"
+#include "core/sjis.h"
+#include "extract/map_module.h"
+
+namespace h7 {
+
+namespace {
+
+// The columns before the items: the key and the codes, labelled as in the CSV header.
+constexpr const char* kCodeColumns[] = {"KEY_CODE", "県", "市区町村", "町丁･字等"};
+constexpr std::size_t kCodes = std::size(kCodeColumns);
+
+// A text of at most 22 bytes (11 characters of up to two bytes), behind its length.
+void putText(ByteBuffer& out, std::string_view text) {
+  out.push_back(char(text.size()));
+  out.append(text);
+}
+
+std::string_view takeText(std::string_view& from) {
+  const std::size_t n = static_cast<unsigned char>(from[0]);
+  const std::string_view text = from.substr(1, n);
+  from.remove_prefix(1 + n);
+  return text;
+}
+
+bool ascii(std::string_view text) {
+  for (char c : text)
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  return true;
+}
+
+// The failure with the path it concerns and GDAL's own words, when it said any.
+Failure withGdalWords(const Failure& failure, const QString& path, const char* detail) {
+  const QString said = QString::fromUtf8(detail).trimmed();
+  if (said.isEmpty()) return withPath(failure, path);
+  return withPath(failure, said.contains(path) ? said : path + QStringLiteral(": ") + said);
+}
+
+}  // namespace
+
+bool appendMapRecord(ByteBuffer& out, const RecordView& record, const RecordLayout& layout) {
+  putText(out, record.chars(kKeyPos, kKeyLen));
+  putText(out, record.chars(kPrefecturePos, kPrefectureLen));
+  putText(out, record.chars(kMunicipalityPos, kMunicipalityLen));
+  putText(out, record.chars(kAreaPos, kAreaLen));
+  for (int p : layout.positions) {
+    const std::string_view field = record.chars(fieldPosition(p), kFieldWidth);
+    if (!layout.numerify) {
+      putText(out, field);
+      continue;
+    }
+    const std::optional<double> value = numerifiedValue(field);
+    if (!value) return false;
+    out.append(reinterpret_cast<const char*>(&*value), sizeof(double));
+  }
+  return true;
+}
+
+MapTarget::MapTarget(const RunInputs& in, OutputFile& file, int groupOffset)
+    : request_(in.map), output_(in.outputFile), file_(file), groupOffset_(groupOffset), numerify_(in.numerify) {}
+
+MapTarget::~MapTarget() {
+  if (join_) api_->join_close(join_);
+}
+
+Failure MapTarget::failure(const h7map_failure& failed) const {
+  const QString& boundaries = request_.boundaries;
+  switch (failed.code) {
+    case H7MAP_BOUNDARIES_NOT_OPENED: return withGdalWords(msg::boundariesNotOpened(), boundaries, failed.detail);
+    case H7MAP_NO_LAYER: return withPath(msg::noBoundaryLayer(request_.layer), boundaries);
+    case H7MAP_NO_KEY_FIELD: return withPath(msg::noBoundaryField(request_.keyField), boundaries);
+    case H7MAP_BAD_KEY_FIELD: return withPath(msg::badBoundaryField(request_.keyField), boundaries);
+    case H7MAP_BOUNDARIES_NOT_READ: return withGdalWords(msg::boundariesNotRead(), boundaries, failed.detail);
+    default:
+      if (auto full = file_.spaceFailure()) return *full;  // the file-size limit, a full disk
+      return withGdalWords(msg::mapNotWritten(), output_, failed.detail);
+  }
+}
+
+// Column names: the codes' labels, then the item names; an empty item name, or one taken
+// already (SQLite compares names ignoring case), becomes item_NUMBER, or item_NUMBER_2, _3...
+// when that is taken too. Codes are text, items numbers when numerified.
+std::optional<Failure> MapTarget::header(const NameTable& names, const std::vector<int>& positions) {
+  const MapModule& module = mapModule();
+  if (!module.api) return mapModuleFailure(module);
+  api_ = module.api;
+  h7map_failure failed{};
+  const QByteArray path = toNativeBytes(request_.boundaries), layer = request_.layer.toUtf8(),
+                   key = request_.keyField.toUtf8();
+  const h7map_boundaries boundaries{path.constData(), layer.constData(), key.constData()};
+  struct stat st {};  // a pipe or a device holds no layer, and GDAL would wait for a pipe's writer
+  if (::stat(path.constData(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode))
+    return withPath(msg::boundariesNotOpened(), request_.boundaries);
+  if (!(join_ = api_->join_open(&boundaries, &failed))) return failure(failed);
+
+  QSet<QString> taken{QStringLiteral("fid"), QStringLiteral("geom")};
+  std::vector<QByteArray> columns;
+  std::vector<int> numeric;
+  for (std::size_t i = 0; i < kCodes + positions.size(); ++i) {
+    const bool item = i >= kCodes;
+    QString name = item ? sjis::decode(names.lines[std::size_t(positions[i - kCodes])]).trimmed()
+                        : QString::fromUtf8(kCodeColumns[i]);
+    if (item && (name.isEmpty() || taken.contains(name.toCaseFolded()))) {
+      const QString fallback = QStringLiteral("item_%1").arg(positions[i - kCodes] + groupOffset_);
+      name = fallback;
+      for (int n = 2; taken.contains(name.toCaseFolded()); ++n) name = fallback + QStringLiteral("_%1").arg(n);
+    }
+    taken.insert(name.toCaseFolded());
+    columns.push_back(name.toUtf8());
+    numeric.push_back(item && numerify_);
+  }
+  std::vector<const char*> columnNames;
+  for (const QByteArray& c : columns) columnNames.push_back(c.constData());
+  const std::string temporary = file_.temporaryPath();
+  const QByteArray layerName = QFileInfo(output_).completeBaseName().toUtf8();
+  const h7map_layer created{temporary.c_str(), layerName.constData(), columnNames.data(), numeric.data(), columns.size()};
+  if (temporary.empty() || !api_->join_create(join_, &created, &failed)) return failure(failed);
+  values_.assign(columns.size(), h7map_value{});
+  utf8_.assign(columns.size(), std::string());
+  return std::nullopt;
+}
+
+void MapTarget::setText(std::size_t column, std::string_view shiftJis) {
+  h7map_value& v = values_[column];
+  if (shiftJis.empty()) {
+    v.kind = H7MAP_NULL;
+    return;
+  }
+  if (!ascii(shiftJis)) shiftJis = utf8_[column] = sjis::decode(shiftJis).toStdString();
+  v = {H7MAP_TEXT, shiftJis.data(), shiftJis.size(), 0};
+}
+
+std::optional<Failure> MapTarget::write(const ByteBuffer& made) {
+  for (std::string_view rest = made.view(); !rest.empty();) {
+    for (std::size_t i = 0; i < values_.size(); ++i) {
+      if (i < kCodes || !numerify_) {
+        setText(i, takeText(rest));
+        continue;
+      }
+      values_[i] = {H7MAP_NUMBER, nullptr, 0, 0};
+      std::memcpy(&values_[i].number, rest.data(), sizeof(double));
+      rest.remove_prefix(sizeof(double));
+    }
+    const h7map_value& key = values_[0];
+    h7map_failure failed{};
+    if (!api_->join_add(join_, key.kind == H7MAP_TEXT ? key.text : "", key.kind == H7MAP_TEXT ? key.size : 0,
+                        values_.data(), values_.size(), &failed))
+      return failure(failed);
+  }
+  return std::nullopt;
+}
+
+std::optional<Failure> MapTarget::finish() {
+  h7map_counts counts{};
+  h7map_failure failed{};
+  if (!api_->join_finish(join_, &counts, &failed)) return failure(failed);
+  counts_ = {counts.joined, counts.no_boundary, counts.no_data, counts.duplicates};
+  return std::nullopt;
+}
+
+}  // namespace h7
