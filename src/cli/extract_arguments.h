@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "cli/argument_values.h"
-#include "cli/map_output.h"
 #include "core/groups.h"
 #include "core/job_params.h"
 #include "core/messages.h"
