@@ -1,6 +1,6 @@
 // Where a run's output goes, on the collecting thread and in order: the header, then what the
 // workers made of the kept records, then the end, after which the one writer (OutputFile)
-// moves the output into place. The CSV road writes lines (extract/run.cpp), the map road
+// moves the output into place. The CSV road writes lines (extract/csv_target.h), the map road
 // features of a GeoPackage (extract/map_target.h).
 #pragma once
 

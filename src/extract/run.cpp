@@ -5,8 +5,8 @@
 
 #include "core/groups.h"
 #include "core/numeric.h"
-#include "core/sjis.h"
 #include "extract/chunks.h"
+#include "extract/csv_target.h"
 #include "extract/files.h"
 #include "extract/item_names.h"
 #include "extract/map_target.h"
@@ -19,16 +19,10 @@ namespace h7 {
 
 namespace {
 
-// Shift-JIS header labels: 県, 市区町村, 町丁･字等 (the dot is the half-width A5); the key's
-// label in ASCII, for the tools that join on it; the long form's 項目番号, 項目名称, 値.
-constexpr std::string_view kHeaderLabels =
-    "\"\x8C\xA7\",\"\x8E\x73\x8B\xE6\x92\xAC\x91\xBA\",\"\x92\xAC\x92\x9A\xA5\x8E\x9A\x93\x99\"";
-constexpr std::string_view kKeyLabel = "\"KEY_CODE\",";
 // The most one line of the long form takes: codes, item number, a name of at most
 // kMaxNameBytes with its quotation marks doubled, a value.
 constexpr std::size_t kLongLineRoom = 64 * 1024;
 static_assert(kLongLineRoom > 2 * kMaxNameBytes + 1024);
-constexpr std::string_view kLongLabels = ",\"\x8D\x80\x96\xDA\x94\xD4\x8D\x86\",\"\x8D\x80\x96\xDA\x96\xBC\x8F\xCC\",\"\x92\x6C\"";
 
 // The files of a run, all opened before anything is written.
 struct RunFiles {
@@ -63,62 +57,6 @@ std::optional<Failure> openFiles(const RunInputs& in, const TabulationGroup& gro
   if (!names) return names.failure();
   if (auto failure = files.names.open(files.namesPath)) return withPath(*failure, files.namesPath);
   return std::nullopt;
-}
-
-// The CSV road: output lines written as they come, re-encoded to UTF-8 on request.
-class OutputSink final : public OutputTarget {
- public:
-  OutputSink(OutputFile& file, const RunInputs& in) : file_(file), in_(in), utf8_(in.utf8) {}
-  std::optional<Failure> header(const NameTable& names, const std::vector<int>& positions) override;  // below
-  std::optional<Failure> write(const ByteBuffer& lines) override {
-    if (!utf8_) return file_.write(lines.data(), lines.size());
-    // Re-encoded a slice at a time, so that the copies stay small. A slice ends after a byte
-    // below 0x40, which is neither a lead nor a trail byte: no character is cut in two.
-    constexpr std::size_t kSlice = 256 * 1024;
-    for (std::string_view rest = lines.view(); !rest.empty();) {
-      std::size_t end = std::min(rest.size(), kSlice);
-      if (end < rest.size()) {
-        while (end > 0 && static_cast<unsigned char>(rest[end - 1]) >= 0x40) --end;
-        if (end == 0) end = rest.size();  // no such byte: the rest in one
-      }
-      const QByteArray utf8 = sjis::decode(rest.substr(0, end)).toUtf8();
-      if (auto failure = file_.write(utf8.constData(), std::size_t(utf8.size()))) return failure;
-      rest.remove_prefix(end);
-    }
-    return std::nullopt;
-  }
-
- private:
-  OutputFile& file_;
-  const RunInputs& in_;
-  bool utf8_;
-};
-
-// The header: the code labels, then the name of each output item (or, in the long form,
-// the labels of its item number, name and value).
-std::optional<Failure> writeHeader(OutputSink& sink, const RunInputs& in, const NameTable& names,
-                                   const std::vector<int>& positions) {
-  ByteBuffer header;
-  if (in.key) header.append(kKeyLabel);
-  header.append(kHeaderLabels);
-  if (in.longForm) header.append(kLongLabels);
-  else
-    for (int p : positions) {
-      header.push_back(',');
-      appendQuoted(header, names.lines[std::size_t(p)]);
-      if (header.size() >= Chunk::kPieceBytes) {  // many long names: written in pieces
-        if (auto failure = sink.write(header)) return failure;
-        header.clear();
-      }
-    }
-  header.append("\r\n", 2);
-  return sink.write(header);
-}
-
-std::optional<Failure> OutputSink::header(const NameTable& names, const std::vector<int>& positions) {
-  if (in_.utf8 && in_.utf8Bom)
-    if (auto failure = file_.write("\xEF\xBB\xBF", 3)) return failure;
-  return writeHeader(*this, in_, names, positions);
 }
 
 // Per output item, the values of a kept record that hold no number (numerified to 0).
@@ -249,7 +187,7 @@ RunResult runExtraction(const RunInputs& in, const RunProgress& progress) {
   if (!items) return failed(r, items.failure());
   std::vector<int> positions = std::move(*items);
 
-  OutputSink csv(files.output, in);
+  CsvTarget csv(files.output, in);
   std::optional<MapTarget> map;  // closed before the output file is left or moved into place
   if (!in.map.boundaries.isEmpty()) map.emplace(in, files.output, group->offset);
   OutputTarget& target = map ? static_cast<OutputTarget&>(*map) : csv;
