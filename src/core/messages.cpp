@@ -15,6 +15,8 @@ QString showKeptBytes(const QString& text) {
     const char16_t c = text[i].unicode();
     if (c >= 0xDC80 && c <= 0xDCFF && (i == 0 || !text[i - 1].isHighSurrogate()))
       shown += QStringLiteral("\\x") + QString::number(c - 0xDC00, 16).toUpper();
+    else if (c < 0x20 || c == 0x7F)  // a control character of an argument never drives the terminal
+      shown += QStringLiteral("\\x") + QStringLiteral("%1").arg(int(c), 2, 16, QLatin1Char('0')).toUpper();
     else
       shown += text[i];
   }

@@ -46,7 +46,7 @@ class Result {
 };
 
 // A text as the user is shown it: each byte kept from a path or argument that is no UTF-8
-// (a lone U+DC80 + byte, core/command_line.h) written \xNN.
+// (a lone U+DC80 + byte, core/command_line.h), and each control character, written \xNN.
 QString showKeptBytes(const QString& text);
 // The message of a failure: "ERROR  " and its description; a usage mistake's is its
 // description and how to see the usage. Kept bytes in the description shown as \xNN.

@@ -405,12 +405,13 @@ PipelineResult runPipeline(const std::vector<ByteSource*>& sources, std::size_t 
 }
 
 std::optional<Failure> forEachLineOf(ByteSource& source, std::size_t keep, std::size_t blockBytes,
-                                     const std::function<bool(std::string_view)>& line) {
+                                     const std::function<bool(std::string_view)>& line, std::size_t longLine) {
   std::vector<char> block(std::max(blockBytes, keep + 2));
   Chunk c;
   c.source = &source;
   c.eol = lineEndOf(source);
   c.keep = keep;
+  c.longLine = longLine;
   c.block = &block;
   forEachLine(c, line);
   return c.failure;

@@ -158,8 +158,9 @@ int defaultWorkerCount();
 
 // Calls `line` for each line of a source, in order, on the calling thread, until it
 // returns false; lines longer than the block give only their first `keep` bytes. The
-// line end is the source's (lineEndOf). Returns the read failure, if any.
+// line end is the source's (lineEndOf). Returns the read failure, if any, or the mixed
+// line ends of a line longer than `longLine` (0: none) that holds the other end byte.
 std::optional<Failure> forEachLineOf(ByteSource& source, std::size_t keep, std::size_t blockBytes,
-                                     const std::function<bool(std::string_view line)>& line);
+                                     const std::function<bool(std::string_view line)>& line, std::size_t longLine = 0);
 
 }  // namespace h7

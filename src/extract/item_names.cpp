@@ -12,8 +12,9 @@ std::optional<Failure> readNameTable(ByteSource& file, NameTable& table) {
     else table.lines[std::size_t(++table.count)].assign(line);
     return !failure;
   };
-  // One byte more than a name may have is kept, so that a longer line is told apart.
-  const std::optional<Failure> read = forEachLineOf(file, kMaxNameBytes + 1, 64 * 1024, keep);
+  // One byte more than a name may have is kept, so that a longer line is told apart; one
+  // that is longer because it holds lines of the other line end says so.
+  const std::optional<Failure> read = forEachLineOf(file, kMaxNameBytes + 1, 64 * 1024, keep, kMaxNameBytes);
   return failure ? failure : read;
 }
 

@@ -153,6 +153,7 @@ TEST_F(H7Extract, ExitStatusAndMessages) {
       {sample + QStringList{"--group", "2"}, 2, "h7sample: " + h7::msg::sample::givenTwice("--group").description, "h7sample"},
       // A search key that is no UTF-8 shown as paths are.
       {with(base("1"), "--items-matching", "\\xff\\x93"), 2, "ERROR  " + h7::msg::nothingMatches("\\xFF\\x93").description},
+      {with(base("1"), "--items-matching", "\\x1b[2J"), 2, "ERROR  " + h7::msg::nothingMatches("\\x1B[2J").description},
       // No output onto an item-name file of any folder the look-up searches, --names or not.
       {with(base("1"), "--output", "-") << namesBuilt, 1, refused(own), program, own},
       {with(base("1"), "--output", "-") << namesBuilt, 1, refused(users), "h7extract", users, userData},

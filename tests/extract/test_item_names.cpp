@@ -35,6 +35,10 @@ TEST(ItemNames, GroupsFilesAndFailures) {
   EXPECT_EQ(loadItemList({dir.path()}, 1, u"名称")->back().name, QStringLiteral("名称1400"));
   dir.write("NAMEH7S1.CCC", names + "one more");
   EXPECT_EQ(loadItemList({dir.path()}, 1, u"").failure(), withPath(msg::tooManyNames(1400), file));
+  std::string lf = names;  // a CR LF first line, then LF ones: CR mode, LF lines glued into one
+  for (std::size_t at = lf.find("\r\n", 10); at != std::string::npos; at = lf.find("\r\n", at)) lf.erase(at, 1);
+  dir.write("NAMEH7S1.CCC", lf);
+  EXPECT_EQ(loadItemList({dir.path()}, 1, u"").failure(), withPath(msg::mixedLineEnds(), file));
 }
 
 // The first folder that holds the file wins; when none does, the message names every place.
