@@ -25,7 +25,14 @@ struct PendingTemporary {
 static_assert(std::atomic<int>::is_always_lock_free);
 PendingTemporary pendingTemporaries[8];
 
-extern "C" void removeTemporariesAndEnd(int signal) {
+// The stack is realigned on entry: an emulator (qemu-user) may hand a handler a frame that
+// aligned vector stores of the compiled code would fault on.
+#if defined(__x86_64__) || defined(__i386__)
+#define H7_REALIGNED_STACK __attribute__((force_align_arg_pointer))
+#else
+#define H7_REALIGNED_STACK
+#endif
+extern "C" H7_REALIGNED_STACK void removeTemporariesAndEnd(int signal) {
   const int saved = errno;
   for (PendingTemporary& p : pendingTemporaries)
     if (const int folder = p.folder.load(); folder >= 0) {
