@@ -73,7 +73,7 @@ QString statsReport(const RunResult& r, int offset) {
 int runCommand(const QStringList& args, const QString& programFolder, std::FILE* out, std::FILE* err) {
   const Result<const Kernels*> kernels = chooseKernels();
   if (!kernels) {
-    print(err, showKeptBytes(kernels.failure().description) + u'\n');
+    print(err, kernels.failure().description + u'\n');
     return exitStatus(kernels.failure());
   }
   Result<Invocation> in = readInvocation(args, programFolder);

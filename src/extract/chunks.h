@@ -6,7 +6,8 @@
 // each worker thread reads its own chunks through a small block that stays in its
 // cache, and the chunks are collected in file order, so that a run uses every core and
 // still writes, counts and fails exactly as one pass over the lines would. Item-name
-// files are read on the calling thread as one chunk.
+// files are read on the calling thread as one chunk. The lines in chunk_lines.cpp, the
+// workers in pipeline.cpp.
 #pragma once
 
 #include <climits>

@@ -47,7 +47,7 @@ void reportState(const Form1& form1, const QString& path) {
 
 int main(int argc, char** argv) {
   if (const auto kernels = h7::chooseKernels(); !kernels) {
-    std::fprintf(stderr, "%s\n", h7::showKeptBytes(kernels.failure().description).toUtf8().constData());
+    std::fprintf(stderr, "%s\n", kernels.failure().description.toUtf8().constData());
     return h7::exitStatus(kernels.failure());
   }
   QApplication app(argc, argv);

@@ -42,7 +42,7 @@ TEST(Kernels, ChosenByH7Kernel) {
       {"", h7::availableKernels().front()},
       {"   ", h7::availableKernels().front()},
       {"scalar", h7::kernelsFor(h7::KernelId::Scalar)},
-      {" Scalar\t", nullptr, h7::msg::unknownKernel(" Scalar\t", all).description},  // blanks only
+      {" Scalar\t", nullptr, h7::msg::unknownKernel(" Scalar\\x09", all).description},  // blanks only; a tab shown
       {"SCALAR  ", h7::kernelsFor(h7::KernelId::Scalar)},
       {" AVX2", avx2, avx2 ? QString() : noAvx2},
       {"bogus", nullptr, h7::msg::unknownKernel("bogus", all).description},
