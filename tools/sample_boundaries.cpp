@@ -12,7 +12,9 @@ std::unique_ptr<SampleBoundaries> SampleBoundaries::create(const QString& path, 
   b->api_ = h7::mapModule().api;
   if (auto failure = b->file_.open(path, h7::OutputFile::Filler::Database)) return *why = failure->description, nullptr;
   h7map_failure failure{};
-  b->squares_ = b->api_->squares_create(b->file_.temporaryPath().c_str(), &failure);
+  const std::string temporary = b->file_.temporaryPath();
+  const h7map_sample sample{temporary.c_str(), 0, 0};
+  b->squares_ = b->api_->squares_create(&sample, &failure);
   return b->squares_ || b->failed(failure, why) ? std::move(b) : nullptr;
 }
 
@@ -32,8 +34,10 @@ bool SampleBoundaries::add(int prefecture, std::int64_t index, std::int64_t reco
   const double cell = 1.6 / double(side), square = cell * 0.9;
   const double x = 128.0 + 2.0 * ((prefecture - 1) % 10) + cell * double(index % side);
   const double y = 30.0 + 2.0 * ((prefecture - 1) / 10) + 1.6 - cell * double(index / side + 1);
+  const double rectangle[] = {x, y, x + square, y + square};
+  const std::string code(key), name = "地域" + code;
   h7map_failure failure{};
-  return api_->squares_add(squares_, x, y, square, std::string(key).c_str(), &failure) || failed(failure, why);
+  return api_->squares_add(squares_, rectangle, 1, code.c_str(), name.c_str(), &failure) || failed(failure, why);
 }
 
 bool SampleBoundaries::close(QString* why) {

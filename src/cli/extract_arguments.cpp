@@ -17,9 +17,10 @@ const QList<QCommandLineOption>& options() {
   static const QList<QCommandLineOption> all = [] {
     QList<QCommandLineOption> list;
     for (const char* name : {"input", "output", "pref", "group", "items", "items-matching", "municipalities", "names", "filter",
-                             "boundaries", "boundary-layer", "boundary-key"})
+                             "boundaries", "boundary-layer", "boundary-key", "boundary-fields", "layer", "unmatched"})
       list << QCommandLineOption(QString::fromLatin1(name), QString(), QStringLiteral("value"));
-    for (const char* name : {"numerify", "utf8", "utf8-bom", "stats", "quiet", "list-items", "version", "key", "long"})
+    for (const char* name : {"numerify", "utf8", "utf8-bom", "stats", "quiet", "list-items", "version", "key", "long",
+                             "suppressed-as-zero"})
       list << QCommandLineOption(QString::fromLatin1(name));
     list << QCommandLineOption(QStringList{QStringLiteral("h"), QStringLiteral("help")});
     return list;
@@ -53,9 +54,11 @@ std::optional<Failure> checkCombinations(const QCommandLineParser& p) {
 #ifndef H7_MAP
   if (map) return usage(msg::noMapSupport());
 #endif
-  for (const char* name : {"boundary-layer", "boundary-key"})
+  for (const char* name : {"boundary-layer", "boundary-key", "boundary-fields", "layer", "unmatched", "suppressed-as-zero"})
     if (!map && p.isSet(QString::fromLatin1(name)))
       return usage(msg::onlyWith(QStringLiteral("--") + QLatin1String(name), QStringLiteral("--boundaries")));
+  if (p.isSet(QStringLiteral("suppressed-as-zero")) && !p.isSet(QStringLiteral("numerify")))
+    return usage(msg::onlyWith(QStringLiteral("--suppressed-as-zero"), QStringLiteral("--numerify")));
   for (const char* name : {"long", "utf8", "utf8-bom"})  // a GeoPackage: one row per area, UTF-8 always
     if (map && p.isSet(QString::fromLatin1(name)))
       return usage(msg::notTogether(QStringLiteral("--boundaries"), QStringLiteral("--") + QLatin1String(name)));
@@ -118,6 +121,17 @@ std::optional<Failure> readMapRequest(const QCommandLineParser& p, Invocation& i
   if (!in.run.outputFile.endsWith(QLatin1String(".gpkg"), Qt::CaseInsensitive)) return usage(msg::mapNeedsGpkg());
   map.layer = p.value(QStringLiteral("boundary-layer"));
   if (p.isSet(QStringLiteral("boundary-key"))) map.keyField = p.value(QStringLiteral("boundary-key"));
+  for (const char* name : {"boundary-key", "boundary-fields", "layer", "unmatched"})
+    if (p.isSet(QString::fromLatin1(name)) && p.value(QString::fromLatin1(name)).isEmpty())
+      return usage(msg::missingValue(QStringLiteral("--") + QLatin1String(name)));
+  const QString fields = p.value(QStringLiteral("boundary-fields"));
+  map.allFields = fields == u"all";
+  if (!fields.isEmpty() && !map.allFields) map.fields = fields.split(u',');
+  if (map.fields.contains(QString())) return usage(msg::missingValue(QStringLiteral("--boundary-fields")));
+  map.outputLayer = p.value(QStringLiteral("layer"));
+  map.unmatched = p.value(QStringLiteral("unmatched"));
+  if (map.unmatched == in.run.outputFile) return rejected(withPath(msg::sameAsInput(), map.unmatched));
+  map.suppressedAsZero = p.isSet(QStringLiteral("suppressed-as-zero"));
   std::vector<ItemSet> sets = in.run.itemSets;
   const auto positions = outputItemPositions(sets, tabulationGroup(in.run.group)->offset);
   if (positions && positions->size() > std::size_t(kMostMapItems)) return rejected(msg::tooManyColumns(kMostMapItems));

@@ -116,7 +116,8 @@ int runCommand(const QStringList& args, const QString& programFolder, std::FILE*
   progress.finish();
   QString joined;  // a map's join counts, after the completion message
   if (const auto& c = result.joined)
-    joined = msg::joinCounts().arg(c->joined).arg(c->noBoundary).arg(c->noData).arg(c->duplicates) + u'\n';
+    joined = msg::joinCounts().arg(c->joined).arg(c->noBoundary).arg(c->noData).arg(c->mergedAreas).arg(c->mergedFeatures) +
+             u'\n';
   for (const QString& warning : result.warnings) print(err, warning + u'\n');  // --quiet or not
   print(err, result.message() + u'\n' + joined);
   if (in->run.stats && result.end == RunEnd::Completed) print(err, statsReport(result, group.offset));

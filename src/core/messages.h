@@ -173,9 +173,32 @@ inline Failure noBoundaryField(const QString& name) { return {QStringLiteral("�
 inline Failure badBoundaryField(const QString& name) {
   return {QStringLiteral("結合キーの項目が文字列でも整数でもありません: ") + name};
 }
+inline Failure noCopiedField(const QString& name) { return {QStringLiteral("境界データにその項目がありません: ") + name}; }
+inline Failure copiedFieldClash(const QString& name) {
+  return {QStringLiteral("境界データの項目名が出力の列名と重なります（大文字小文字は区別しません）: ") + name};
+}
+inline Failure notPolygons(const QString& type) {
+  return {QStringLiteral("境界データが面（ポリゴン）ではありません: ") + type};
+}
 inline Failure boundariesNotRead() { return {QStringLiteral("境界データを読めません。")}; }
 inline Failure mapNotWritten() { return {QStringLiteral("GeoPackage を書けません。")}; }
-inline QString joinCounts() { return QStringLiteral("結合: %1 地域, 境界なし %2, データなし %3, 重複 %4"); }
+// No area joined: the key field, then a few codes of the data and keys of the boundaries.
+inline Failure nothingJoined(const QString& keyField, const QString& codes, const QString& keys) {
+  return {QStringLiteral("結合できた地域がありません。データの KEY_CODE: %2、境界データの %1: %3").arg(keyField, codes, keys)};
+}
+inline QString joinCounts() {
+  return QStringLiteral("結合: %1 地域, 境界なし %2, データなし %3, 統合 %4 地域（%5 図形）");
+}
+inline QString noCoordinateSystem(const QString& path) {
+  return QStringLiteral("警告  境界データに座標系がないため、出力の座標系は未定義です。 (%1)").arg(path);
+}
+inline QString partsNotUnited(const QString& key) {
+  return QStringLiteral("警告  境界の図形を統合できないため、そのまま集めました: %1").arg(key);
+}
+// --unmatched: the header, and the side a code is missing on.
+inline QString unmatchedHeader() { return QStringLiteral("code,side"); }
+inline QString noBoundarySide() { return QStringLiteral("境界なし"); }
+inline QString noDataSide() { return QStringLiteral("データなし"); }
 // The map module (libh7map.so), loaded only for a map: missing, or there and not loadable
 // (a library it needs absent); the path of the module follows.
 inline Failure mapModuleMissing() {

@@ -16,14 +16,16 @@
 namespace h7 {
 
 // On a worker thread: a kept record's values as the map target reads them back: its codes
-// (KEY_CODE first) and each output item's raw bytes, or its numerified value. False when a
+// (KEY_CODE first) and each output item's raw bytes, or its numerified value (NaN, a NULL
+// in the map, where the field holds no number, unless `suppressedAsZero`). False when a
 // numerified value does not fit a double.
-bool appendMapRecord(ByteBuffer& out, const RecordView& record, const RecordLayout& layout);
+bool appendMapRecord(ByteBuffer& out, const RecordView& record, const RecordLayout& layout, bool suppressedAsZero);
 
 class MapTarget final : public OutputTarget {
  public:
-  // `file`: the output, opened for a database; `groupOffset`: item position to item number.
-  MapTarget(const RunInputs& in, OutputFile& file, int groupOffset);
+  // `file`: the output, opened for a database; `unmatched`: the list of codes that did not
+  // join, open when asked for; `groupOffset`: item position to item number.
+  MapTarget(const RunInputs& in, OutputFile& file, OutputFile& unmatched, int groupOffset);
   ~MapTarget() override;
   MapTarget(const MapTarget&) = delete;
   MapTarget& operator=(const MapTarget&) = delete;
@@ -33,14 +35,22 @@ class MapTarget final : public OutputTarget {
   std::optional<Failure> write(const ByteBuffer& made) override;
   std::optional<Failure> finish() override;
   const JoinCounts& counts() const { return counts_; }
+  const QStringList& warnings() const { return warnings_; }
 
  private:
   Failure failure(const h7map_failure& failed) const;  // in the user's words
+  static void warned(void* self, int warning, const char* text);
+  std::optional<Failure> checkCopiedFields(const std::vector<QByteArray>& columns) const;
   void setText(std::size_t column, std::string_view shiftJis);
+  std::optional<Failure> listUnmatched(std::string_view code, const QString& side);
+  std::optional<Failure> noneJoined();
 
   const MapRequest& request_;
   QString output_;
   OutputFile& file_;
+  OutputFile& unmatched_;
+  ByteBuffer unmatchedLines_;  // written to unmatched_ as it fills
+  QStringList someCodes_;      // of areas without a boundary, the first few
   int groupOffset_;
   bool numerify_;
   const h7map_api* api_ = nullptr;
@@ -48,6 +58,7 @@ class MapTarget final : public OutputTarget {
   std::vector<h7map_value> values_;  // of the record being added, one per column
   std::vector<std::string> utf8_;    // the texts of those that needed decoding
   JoinCounts counts_;
+  QStringList warnings_;
 };
 
 }  // namespace h7

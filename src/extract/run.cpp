@@ -31,6 +31,7 @@ struct RunFiles {
   QString namesPath;
   InputFile names;
   OutputFile output;
+  OutputFile unmatched;  // a map's codes that did not join (--unmatched)
 };
 
 // Every census data file, then the output (never one of the inputs, the boundaries of a map
@@ -54,6 +55,12 @@ std::optional<Failure> openFiles(const RunInputs& in, const TabulationGroup& gro
   if (auto failure = in.outputDescriptor >= 0 && !map ? files.output.adopt(in.outputDescriptor)
                                                       : files.output.open(in.outputFile, map ? Filler::Database : Filler::Writes))
     return failure;
+  if (const QString& unmatched = in.map.unmatched; map && !unmatched.isEmpty()) {
+    if (auto refused = refuseOutputOverInputs(unmatched, -1, inputs + others + QStringList{in.outputFile},
+                                              QStringList{in.inputFolder} + in.nameFolders))
+      return refused;
+    if (auto failure = unmatched == u"-" ? files.unmatched.adopt(1) : files.unmatched.open(unmatched)) return failure;
+  }
   if (!names) return names.failure();
   if (auto failure = files.names.open(files.namesPath)) return withPath(*failure, files.namesPath);
   return std::nullopt;
@@ -92,7 +99,7 @@ bool appendLongLines(Chunk& c, const RecordView& record, const RecordLayout& lay
 
 // What a kept record gives: its values for the map, or its CSV line (lines, in the long form).
 bool appendKept(Chunk& c, const RecordView& record, const RecordLayout& layout, const RunInputs& in) {
-  if (!in.map.boundaries.isEmpty()) return appendMapRecord(c.out, record, layout);
+  if (!in.map.boundaries.isEmpty()) return appendMapRecord(c.out, record, layout, in.map.suppressedAsZero);
   return in.longForm ? appendLongLines(c, record, layout) : appendRecordLine(c.out, record, layout);
 }
 
@@ -189,7 +196,7 @@ RunResult runExtraction(const RunInputs& in, const RunProgress& progress) {
 
   CsvTarget csv(files.output, in);
   std::optional<MapTarget> map;  // closed before the output file is left or moved into place
-  if (!in.map.boundaries.isEmpty()) map.emplace(in, files.output, group->offset);
+  if (!in.map.boundaries.isEmpty()) map.emplace(in, files.output, files.unmatched, group->offset);
   OutputTarget& target = map ? static_cast<OutputTarget&>(*map) : csv;
   if (auto failure = target.header(names, positions)) return failed(r, *failure);
 
@@ -231,7 +238,10 @@ RunResult runExtraction(const RunInputs& in, const RunProgress& progress) {
   }
   for (std::size_t i = 0; i < files.data.size(); ++i)  // a file cut short or rewritten meanwhile: records lost
     if (files.data[i]->changedSinceOpened()) return failed(r, withPath(msg::changedWhileRead(), files.dataPaths[qsizetype(i)]));
-  if (auto failure = target.finish()) return failed(r, *failure);
+  const std::optional<Failure> finished = target.finish();
+  if (map) r.warnings << map->warnings();
+  if (finished) return failed(r, *finished);
+  if (auto failure = in.map.unmatched.isEmpty() ? std::nullopt : files.unmatched.commit()) return failed(r, *failure);
   if (auto failure = files.output.commit()) return failed(r, *failure);
   if (map) r.joined = map->counts();
   r.end = RunEnd::Completed;

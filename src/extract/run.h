@@ -20,6 +20,11 @@ struct MapRequest {
   QString boundaries;  // file of the boundary layer, anything GDAL reads; empty: no map output
   QString layer;       // its layer; empty: the first
   QString keyField = QStringLiteral("KEY_CODE");
+  QStringList fields;          // boundary fields copied into the output, after the items
+  bool allFields = false;      // every boundary field but the key
+  QString outputLayer;         // the output's layer; empty: the output file's stem
+  QString unmatched;           // a CSV of the codes that did not join; empty: none
+  bool suppressedAsZero = false;  // numerified values without a number as 0, not NULL
 };
 
 // SQLite holds 2000 columns to a table: the feature id, the geometry, KEY_CODE and the
@@ -27,10 +32,11 @@ struct MapRequest {
 constexpr int kMostMapItems = 2000 - 6;
 
 struct JoinCounts {
-  long long joined = 0;      // areas written with their boundary
-  long long noBoundary = 0;  // areas written without a geometry
-  long long noData = 0;      // boundary features that no area took (those without a key included)
-  long long duplicates = 0;  // boundary features whose key an earlier one holds
+  long long joined = 0;          // areas written with their boundary
+  long long noBoundary = 0;      // areas written without a geometry
+  long long noData = 0;          // boundary keys that no area took, and features without a key
+  long long mergedAreas = 0;     // areas written whose key several boundary features hold
+  long long mergedFeatures = 0;  // those features
 };
 
 struct RunInputs {

@@ -46,8 +46,9 @@ void closeWriting(OGRFeature*& feature, GDALDataset*& dataset) {
 extern "C" __attribute__((visibility("default"))) const h7map_api* h7map_entry(void) {
   static const h7map_api api = {
       H7MAP_VERSION,
-      h7map::joinOpen,      h7map::joinCreate,     h7map::joinAdd,        h7map::joinFinish, h7map::joinClose,
-      h7map::squaresCreate, h7map::squaresAdd,     h7map::squaresFinish,  h7map::squaresClose,
+      h7map::joinOpen,      h7map::joinFieldCount, h7map::joinFieldName, h7map::joinCreate,   h7map::joinAdd,
+      h7map::joinFinish,    h7map::joinUnmatched,  h7map::joinClose,     h7map::squaresCreate, h7map::squaresAdd,
+      h7map::squaresFinish, h7map::squaresFile,    h7map::squaresClose,
   };
   return &api;
 }
