@@ -6,7 +6,8 @@ set -euo pipefail
 packages=(build-essential cmake qt6-base-dev libgtest-dev help2man libgdal-dev)  # GDAL: the map output
 for want in "$@"; do
   case "$want" in
-    build|test) ;;
+    build) ;;
+    test) packages+=(python3-gdal) ;;  # GDAL's GeoPackage validator, run by the map tests
     run) packages+=(fonts-ipafont-gothic) ;;
     gui) packages+=(fonts-ipafont-gothic xvfb xauth xdotool imagemagick) ;;
     desktop) packages+=(fonts-ipafont-gothic xvfb xauth xdotool x11-utils openbox) ;;  # a real desktop with a window manager

@@ -36,7 +36,7 @@ status=0; map || status=$?
 apt_get install "$PWD/$(ls build/package/h7select-map_*.deb)"
 files+=$'\n'$(dpkg-query -L h7select-map)
 /usr/bin/h7sample --data --boundaries --out "$work" --pref 13 --group 1 --records 20 >/dev/null
-map && grep -q "結合: 20 地域, 境界なし 0, データなし 0, 重複 0" "$work/err" || { echo "the map with h7select-map:"; cat "$work/err"; exit 1; }
+map && grep -q "結合: 20 地域, 境界なし 0, データなし 0, 統合 0 地域（0 図形）" "$work/err" || { echo "the map with h7select-map:"; cat "$work/err"; exit 1; }
 echo "h7select-map: $(tail -n 1 "$work/err")"
 
 apt_get purge h7select h7select-map

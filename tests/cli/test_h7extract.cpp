@@ -10,12 +10,9 @@
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
-#ifdef H7_MAP
-#include <gdal_priv.h>
-#include <ogrsf_frmts.h>
-#endif
-#include "map/h7map.h"
 
+
+#include "cli/cli_run.h"
 #include "cli/extract_arguments.h"
 #include "core/command_line.h"
 #include "extract/run.h"
@@ -23,43 +20,9 @@
 
 namespace {
 
-struct Ran {  // exit status, stdout, stderr
-  int status;
-  QByteArray out;
-  QString err;
-};
-
-// Runs a program of the build (or the one at an absolute path); an argument with \xNN in it is
-// given with those bytes (through bash's printf), so that a path that is no UTF-8 reaches the
-// program as such.
-Ran run(const QString& program, QStringList args, const QString& appendOutputTo = {}, const QStringList& environment = {}) {
-  QProcess p;
-  p.setEnvironment(QProcess::systemEnvironment() + environment);
-  if (!appendOutputTo.isEmpty()) p.setStandardOutputFile(appendOutputTo, QIODevice::Append);
-  args.prepend(program.startsWith('/') ? program : QStringLiteral(H7_BIN_DIR "/") + program);
-  if (args.join(' ').contains("\\x")) p.start("bash", QStringList{"-c", "a=(); for x; do a+=(\"$(printf %b \"$x\")\"); done; exec \"${a[@]}\"", "bash"} + args);
-  else p.start(args.takeFirst(), args);
-  EXPECT_TRUE(p.waitForFinished(60000));
-  return {p.exitCode(), p.readAllStandardOutput(), QString::fromUtf8(p.readAllStandardError())};
-}
-
-class H7Extract : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ASSERT_EQ(run("h7sample", {"--data", "--out=" + dir.path(), "--pref", "13", "--group", "1", "--records", "120"}).status, 0);
-  }
-  QStringList base(const QString& items) const {
-    return {"--input", dir.path(), "--output", dir.file("out.csv"), "--pref", "13", "--group", "1", "--items", items};
-  }
-  // The arguments with the option's value replaced, or the option added.
-  static QStringList with(QStringList args, const QString& option, const QString& value) {
-    const qsizetype at = args.indexOf(option);
-    if (at < 0) return args << option << value;
-    args[at + 1] = value;
-    return args;
-  }
-  h7test::ScratchDir dir;
-};
+using h7test::Ran;
+using h7test::run;
+using H7Extract = h7test::H7ExtractTest;
 
 TEST_F(H7Extract, SameBytesAsTheCoreRun) {
   h7::RunInputs in{.inputFolder = dir.path(), .outputFile = dir.file("core.csv"), .prefectures = {"13"},
@@ -365,161 +328,5 @@ TEST_F(H7Extract, StatsAndByteOrderMark) {
   EXPECT_EQ(dir.bytes("out.csv").substr(0, 8), "\xEF\xBB\xBF\"県\"");
 }
 
-#ifdef H7_MAP
-// --boundaries: the records joined to h7sample's squares and to hand-made layers (a key twice,
-// one without data, keys as numbers and as padded text), written through the one writer: a
-// link kept, a folder of Shift-JIS bytes, the file-size limit a full disk, never over a census,
-// item-name or boundary file. A failure keeps the old output and leaves no temporary.
-TEST_F(H7Extract, MapOutput) {
-  const QString m = dir.file("m"), out = dir.file("out.gpkg"), squaresFile = m + "/boundaries.gpkg";
-  ASSERT_EQ(run("h7sample", {"--data", "--boundaries", "--out", m, "--pref", "5", "--group", "1", "--records", "30"}).status, 0);
-  GDALAllRegister();
-  std::map<std::string, std::unique_ptr<OGRGeometry>> squares;
-  const GDALDatasetUniquePtr sample(GDALDataset::Open(squaresFile.toUtf8()));
-  for (auto& f : *sample->GetLayer(0))
-    squares[f->GetFieldAsString("KEY_CODE")].reset(f->StealGeometry());
-  ASSERT_EQ(squares.size(), 30u);
-  const std::string k0 = squares.begin()->first, k1 = std::next(squares.begin())->first;
-  auto layer = [&](const QString& name, const std::vector<std::string>& properties) {
-    std::string text = R"({"type":"FeatureCollection","features":[)";
-    for (const std::string& p : properties)
-      text += R"({"type":"Feature","geometry":{"type":"Point","coordinates":[139,35]},"properties":{)" + p + "}},";
-    text.back() = ']';
-    dir.write(name, text + "}");
-  };
-  layer("codes.geojson", {"\"CODE\":" + std::to_string(std::stoll(k0)), "\"CODE\":" + k0.substr(1), "\"CODE\":" + k1.substr(1), "\"CODE\":99"});
-  layer("text.geojson", {"\"KEY_CODE\":\" " + k0 + " \""});
-  QDir().mkpath(dir.file("bad"));  // the data and a last record whose value overflows
-  dir.write("bad/H7S05S1.DAT", dir.bytes("m/H7S05S1.DAT") + dir.bytes("m/H7S05S1.DAT").substr(0, 50) + "     1E999\r\n");
-  const QByteArray tokyo = QFile::encodeName(dir.path()) + "/\x93\x8c\x8b\x9e";  // 東京 in Shift-JIS bytes
-  ASSERT_EQ(::mkdir(tokyo, 0700) | ::symlink("out.gpkg", QFile::encodeName(dir.file("link.gpkg"))) |
-            ::link(QFile::encodeName(m + "/H7S05S1.DAT"), QFile::encodeName(dir.file("census.gpkg"))) |
-            ::symlink(H7_BIN_DIR "/NAMEH7S1.CCC", QFile::encodeName(dir.file("names.gpkg"))) |
-            ::mkfifo(QFile::encodeName(dir.file("pipe.gpkg")), 0600), 0);
-  const QString refused = h7::msg::sameAsInput().description;
-  const struct {
-    std::vector<std::pair<QString, QString>> changes;
-    int status;
-    QString err;
-    rlim_t sizeLimit = RLIM_INFINITY;
-  } cases[] = {
-      {{{"--numerify", ""}}, 0, "結合: 30 地域, 境界なし 0, データなし 0, 重複 0"},
-      {{{"--boundaries", dir.file("codes.geojson")}, {"--boundary-key", "CODE"}}, 0, "結合: 2 地域, 境界なし 28, データなし 1, 重複 1"},
-      {{{"--boundaries", dir.file("text.geojson")}}, 0, "結合: 1 地域, 境界なし 29, データなし 0, 重複 0"},
-      {{{"--output", dir.file("link.gpkg")}, {"--numerify", ""}}, 0, "結合: 30 地域"},
-      {{{"--output", dir.file("\\x93\\x8c\\x8b\\x9e/out.gpkg")}}, 0, "結合: 30 地域"},
-      {{{"--boundary-key", "CODE"}}, 1, "ERROR  境界データに結合キーの項目がありません: CODE"},
-      {{{"--boundary-layer", "none"}}, 1, "ERROR  境界データにレイヤがありません: none"},
-      {{{"--boundaries", dir.file("none.shp")}}, 1, "ERROR  境界データを開けません。"},
-      {{{"--boundaries", dir.file("pipe.gpkg")}}, 1, "ERROR  境界データを開けません。"},
-      {{{"--output", dir.file("none/out.gpkg")}}, 1, "ERROR  パスが見つかりません。"},
-      {{{"--output", squaresFile}}, 1, "ERROR  " + refused + " (" + squaresFile + ')'},
-      {{{"--output", dir.file("census.gpkg")}}, 1, "ERROR  " + refused + " (" + m + "/H7S05S1.DAT)"},
-      {{{"--output", dir.file("names.gpkg")}}, 1, h7::errorMessage(h7::withPath(h7::msg::namedLikeInput(), dir.file("names.gpkg")))},
-      {{}, 1, h7::errorMessage(h7::withPath(h7::msg::diskFull(), out)), 64},
-      {{{"--input", dir.file("bad")}, {"--numerify", ""}}, 1, "ERROR  オーバーフローしました。"},
-      {{{"--pref", "6"}}, 1, "ERROR  ファイルが見つかりません。"},
-      {{{"--output", dir.file("out.csv")}}, 2, "--boundaries では --output に .gpkg"},
-      {{{"--long", ""}}, 2, "--boundaries と --long は一緒に指定できません。"},
-      {{{"--items", "1-1361,1-634"}}, 2, "項目が多すぎます"},
-      {{{"--boundaries", ""}, {"--boundary-key", "CODE"}}, 2, "--boundary-key は --boundaries と一緒に"},
-  };
-  // A path as the program gets it: \xNN as that byte.
-  const auto bytes = [](const QString& path) {
-    QByteArray b = path.toUtf8();
-    for (qsizetype at; (at = b.indexOf("\\x")) >= 0;) b.replace(at, 4, QByteArray::fromHex(b.mid(at + 2, 2)));
-    return b;
-  };
-  for (const auto& c : cases) {
-    QStringList args = {"--input", m, "--output", out, "--pref", "5", "--group", "1", "--items", "1-3,1", "--boundaries", squaresFile};
-    for (const auto& [option, value] : c.changes) {
-      const qsizetype at = args.indexOf(option);
-      if (at >= 0 && value.isEmpty()) args.remove(at, 2);
-      else if (at >= 0) args[at + 1] = value;
-      else args << option << (value.isEmpty() ? QStringList() : QStringList{value});
-    }
-    dir.write("out.gpkg", "old");
-    rlimit saved{};
-    ::getrlimit(RLIMIT_FSIZE, &saved);
-    rlimit limit{c.sizeLimit * 1024, saved.rlim_max};
-    ::setrlimit(RLIMIT_FSIZE, c.sizeLimit == RLIM_INFINITY ? &saved : &limit);
-    const Ran r = run("h7extract", args);
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    const std::string what = args.join(' ').toStdString() + ": " + r.err.toStdString();
-    EXPECT_EQ(r.status, c.status) << what;
-    EXPECT_TRUE(r.err.contains(c.err)) << what;
-    for (const QByteArray& folder : {QFile::encodeName(dir.path()), tokyo})
-      h7::forEachName(h7::fromNativeBytes(folder), [&](std::string_view name) { EXPECT_FALSE(name.starts_with(".h7tmp")) << what; });
-    if (c.status != 0) {
-      EXPECT_EQ(dir.bytes("out.gpkg"), "old") << what;
-      continue;
-    }
-    // Codes as text, numerified items as numbers, raw ones as text; the repeated item renamed.
-    GDALDatasetUniquePtr joined(GDALDataset::Open(bytes(args[3])));
-    ASSERT_TRUE(joined) << what;
-    OGRLayer& l = *joined->GetLayer(0);
-    EXPECT_EQ(l.GetFeatureCount(), 30);
-    const bool numerified = args.contains("--numerify");
-    for (int i = 0; i < 8; ++i) EXPECT_EQ(l.GetLayerDefn()->GetFieldDefn(i)->GetType(), i >= 4 && numerified ? OFTReal : OFTString);
-    EXPECT_STREQ(l.GetLayerDefn()->GetFieldDefn(7)->GetNameRef(), "item_1");
-    if (!numerified) continue;
-    // Each area, in order, with its own square and the values of the CSV output.
-    QStringList csvArgs = args.mid(0, 10);
-    csvArgs[3] = "-";
-    const QList<QByteArray> csv = run("h7extract", csvArgs << "--numerify" << "--key").out.split('\n');
-    int line = 0;
-    for (auto& f : l) {
-      const QList<QByteArray> fields = csv.value(++line).trimmed().split(',');
-      ASSERT_EQ(fields.size(), 8) << line;
-      for (int i = 0; i < 8; ++i)
-        EXPECT_EQ(f->GetFieldAsString(i), QString(i < 4 ? fields[i].mid(1, fields[i].size() - 2) : fields[i]).toStdString());
-      const OGRGeometry* square = squares[f->GetFieldAsString(0)].get();
-      EXPECT_TRUE(square && f->GetGeometryRef() && f->GetGeometryRef()->Equals(square)) << line;
-    }
-  }
-  // Records h7sample cuts short: the square keyed by what a cut inside the code leaves of it,
-  // none for a record cut before its code (an area without a key: no boundary). Seeds 8 and 9
-  // give one of each.
-  int cutInside = 0, keyless = 0;
-  for (const char* seed : {"8", "9"}) {
-    const QString cut = dir.file(QStringLiteral("cut") + seed);
-    const QStringList args = {"--input", cut, "--pref", "5", "--group", "3", "--items", "2376", "--output"};
-    ASSERT_EQ(run("h7sample", {"--data", "--boundaries", "--out", cut, "--pref", "5", "--group", "3", "--records", "1000", "--seed", seed}).status, 0);
-    int without = 0;
-    for (const QByteArray& line : run("h7extract", args + QStringList{"-", "--key"}).out.split('\n').mid(1, 1000)) {
-      const qsizetype key = line.indexOf(',') - 2;  // KEY_CODE's length
-      without += key == 0, cutInside += key > 0 && key < 11;
-    }
-    keyless += without;
-    const Ran r = run("h7extract", args + QStringList{cut + "/o.gpkg", "--boundaries", cut + "/boundaries.gpkg"});
-    EXPECT_TRUE(r.err.endsWith(h7::msg::joinCounts().arg(1000 - without).arg(without).arg(0).arg(0) + '\n')) << r.err.toStdString();
-  }
-  EXPECT_EQ(std::pair(cutInside, keyless), std::pair(1, 1));
-  EXPECT_TRUE(QFileInfo(dir.file("link.gpkg")).isSymLink());
-  ::unlink(tokyo + "/out.gpkg");
-  ::rmdir(tokyo);  // a name Qt cannot remove
-}
-
-// A map asked for without the module beside the program (or ../lib/h7select/ from it), or with
-// one that cannot be loaded: the module's path named, exit 2, before any file is touched.
-TEST_F(H7Extract, MapModuleMissing) {
-  QDir().mkpath(dir.file("bin"));
-  for (const char* program : {"h7extract", "h7sample"})
-    ASSERT_TRUE(QFile::copy(QStringLiteral(H7_BIN_DIR "/") + program, dir.file("bin/") + program));
-  const QString module = dir.file("bin/" H7MAP_FILE_NAME);
-  const QStringList map = with(base("1"), "--output", dir.file("out.gpkg")) << "--boundaries" << dir.file("b.gpkg");
-  const QStringList sample = {"--data", "--boundaries", "--out", dir.file("s"), "--pref", "1", "--group", "1", "--records", "1"};
-  for (const char* garbage : {"", "no ELF"}) {
-    if (*garbage) dir.write("bin/" H7MAP_FILE_NAME, garbage);
-    const Ran extract = run(dir.file("bin/h7extract"), map), made = run(dir.file("bin/h7sample"), sample);
-    const h7::Failure why = *garbage ? h7::msg::mapModuleNotLoaded(QString()) : h7::msg::mapModuleMissing();
-    EXPECT_EQ(std::tuple(extract.status, made.status), std::tuple(2, 2));
-    EXPECT_TRUE(extract.err.startsWith("ERROR  " + why.description)) << extract.err.toStdString();
-    EXPECT_TRUE(extract.err.endsWith(" (" + module + ")\n")) << extract.err.toStdString();
-    EXPECT_TRUE(made.err.contains(module)) << made.err.toStdString();
-    EXPECT_FALSE(QFileInfo::exists(dir.file("s")));
-  }
-}
-#endif
 
 }  // namespace
