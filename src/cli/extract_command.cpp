@@ -121,7 +121,7 @@ int runCommand(const QStringList& args, const QString& programFolder, std::FILE*
   for (const QString& warning : result.warnings) print(err, warning + u'\n');  // --quiet or not
   print(err, result.message() + u'\n' + joined);
   if (in->run.stats && result.end == RunEnd::Completed) print(err, statsReport(result, group.offset));
-  return result.end == RunEnd::Completed ? 0 : 1;
+  return result.end == RunEnd::Completed ? 0 : result.failure ? exitStatus(*result.failure) : 1;
 }
 
 }  // namespace h7::cli

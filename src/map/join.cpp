@@ -127,35 +127,37 @@ int chooseFields(h7map_join& j, const h7map_boundaries& b, int key, h7map_failur
 
 // The area's shape: its feature's, or its features' united (collected as they are, with a
 // warning, where the union fails), as a two-dimensional multipolygon; null without any.
-OGRGeometry* shapeOf(h7map_join& j, const h7map_join::Area& area, OGRFeatureUniquePtr& first, h7map_failure* failure) {
-  OGRMultiPolygon parts;
+// False when a feature cannot be read.
+bool shapeOf(h7map_join& j, const h7map_join::Area& area, OGRFeatureUniquePtr& first, OGRGeometry*& shape) {
+  std::vector<std::unique_ptr<OGRGeometry>> shapes;
   for (GIntBig fid : area.features) {
     OGRFeatureUniquePtr f(j.boundaryLayer->GetFeature(fid));
-    if (!f) return fail(failure, H7MAP_BOUNDARIES_NOT_READ), nullptr;
-    if (OGRGeometry* shape = f->StealGeometry()) {
-      auto multi = std::unique_ptr<OGRGeometry>(OGRGeometryFactory::forceToMultiPolygon(shape));
-      if (auto* m = dynamic_cast<OGRMultiPolygon*>(multi.get()))
-        for (const OGRPolygon* p : *m) parts.addGeometry(p);
-    }
+    if (!f) return false;
+    if (OGRGeometry* g = f->StealGeometry()) shapes.emplace_back(OGRGeometryFactory::forceToMultiPolygon(g));
     if (!first) first = std::move(f);
   }
   if (area.features.size() > 1) {
     ++j.counts.merged_areas;
     j.counts.merged_features += static_cast<long long>(area.features.size());
   }
-  if (parts.IsEmpty()) return nullptr;
-  OGRGeometry* shape = nullptr;
-  if (parts.getNumGeometries() == 1 || area.features.size() == 1) {
-    shape = parts.clone();
-  } else if (!(shape = parts.UnionCascaded()) || !polygonal(shape->getGeometryType())) {
-    delete shape;
-    shape = parts.clone();
-    j.warning(H7MAP_PARTS_NOT_UNITED, area.key.c_str());
-    CPLErrorReset();
+  shape = nullptr;
+  if (shapes.size() == 1) {
+    shape = shapes.front().release();
+  } else if (shapes.size() > 1) {
+    OGRMultiPolygon parts;
+    for (const auto& s : shapes)
+      if (const auto* m = dynamic_cast<const OGRMultiPolygon*>(s.get()))
+        for (const OGRPolygon* p : *m) parts.addGeometry(p);
+    if (!(shape = parts.UnionCascaded()) || !polygonal(shape->getGeometryType())) {
+      delete shape;
+      shape = parts.clone();
+      j.warning(H7MAP_PARTS_NOT_UNITED, area.key.c_str());
+      CPLErrorReset();
+    }
+    shape = OGRGeometryFactory::forceToMultiPolygon(shape);
   }
-  shape = OGRGeometryFactory::forceToMultiPolygon(shape);
-  shape->flattenTo2D();
-  return shape;
+  if (shape) shape->flattenTo2D();
+  return true;
 }
 
 }  // namespace
@@ -220,8 +222,7 @@ int joinAdd(h7map_join* j, const char* key, size_t keySize, const h7map_value* v
     ++j->counts.joined;
     h7map_join::Area& area = j->areas[found->second];
     area.taken = true;
-    shape = shapeOf(*j, area, first, failure);
-    if (!first) return fail(failure, H7MAP_BOUNDARIES_NOT_READ);
+    if (!shapeOf(*j, area, first, shape)) return fail(failure, H7MAP_BOUNDARIES_NOT_READ);
   }
   OGRFeature& f = *j->feature;
   f.SetFID(OGRNullFID);
