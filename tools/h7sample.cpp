@@ -259,7 +259,7 @@ bool checkNames(const h7::TabulationGroup& g, const QStringList& names, QString*
 // says so.
 
 // What making a file came to.
-enum class Outcome { Written, Same, Differs, Failed };
+enum class Outcome { Written, Same, Differs, Missing, Failed };  // Missing: some files of several to make
 
 class BlockWriter {
  public:
@@ -590,11 +590,12 @@ Outcome writeDataFile(const DataJob& job, bool compare, QString* why) {
 }
 
 #ifdef H7_MAP
-// DIR/boundaries.gpkg: a square per record of the data files, whose records are made again
-// and thrown away. Made as the temporary beside it, then compared with the file there or
-// moved over it.
-Outcome writeBoundaries(const QString& path, std::vector<DataJob> jobs, bool compare, QString* why) {
-  std::unique_ptr<SampleBoundaries> squares = SampleBoundaries::create(path, why);
+// DIR/boundaries.gpkg or .shp and its companions: a square per record of the data files, whose
+// records are made again and thrown away. Made first, then compared with the files there (a
+// file of other bytes named in `why`) or written over them.
+Outcome writeBoundaries(const QString& dir, const BoundaryOptions& options, std::vector<DataJob> jobs, bool compare,
+                        QString* why) {
+  std::unique_ptr<SampleBoundaries> squares = SampleBoundaries::create(dir, options, why);
   bool ok = squares != nullptr;
   std::int64_t count = 0;
   for (DataJob& job : jobs) {
@@ -603,10 +604,12 @@ Outcome writeBoundaries(const QString& path, std::vector<DataJob> jobs, bool com
     ok = ok && writeDataFile(job, false, why) == Outcome::Written;
   }
   ok = ok && squares->close(why);
-  Outcome outcome = !ok ? Outcome::Failed : !compare ? Outcome::Written : squares->sameAsThere() ? Outcome::Same : Outcome::Differs;
+  if (ok && compare && !(*why = squares->otherBytes()).isEmpty()) return Outcome::Differs;
+  Outcome outcome = !ok ? Outcome::Failed : !compare ? Outcome::Written : squares->sameAsThere() ? Outcome::Same : Outcome::Missing;
   if (outcome == Outcome::Written && !squares->commit(why)) outcome = Outcome::Failed;
   if (outcome == Outcome::Written || outcome == Outcome::Same)
-    std::printf("%s: %lld squares\n", qPrintable(QDir::toNativeSeparators(path)), static_cast<long long>(count));
+    std::printf("%s: %lld squares\n", qPrintable(QDir::toNativeSeparators(SampleBoundaries::paths(dir, options.shapefile)[0])),
+                static_cast<long long>(count));
   return outcome;
 }
 #endif
@@ -670,7 +673,7 @@ int main(int argc, char* argv[]) {
   QStringList arguments;
   for (int i = 1; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
   QList<QCommandLineOption> options;
-  for (const char* name : {"out", "pref", "group", "records", "seed", "suppressed"})
+  for (const char* name : {"out", "pref", "group", "records", "seed", "suppressed", "boundaries-format", "boundaries-split"})
     options << QCommandLineOption(QString::fromLatin1(name), QString(), QStringLiteral("value"));
   options << QCommandLineOption(QStringLiteral("names")) << QCommandLineOption(QStringLiteral("data"))
           << QCommandLineOption(QStringLiteral("force")) << QCommandLineOption(QStringLiteral("boundaries"))
@@ -685,7 +688,7 @@ int main(int argc, char* argv[]) {
     return 0;
   }
   std::map<std::string, std::string> values;  // the options given, by name
-  for (const char* name : {"out", "pref", "group", "records", "seed", "suppressed"}) {
+  for (const char* name : {"out", "pref", "group", "records", "seed", "suppressed", "boundaries-format", "boundaries-split"}) {
     const QStringList given = parser.values(QString::fromLatin1(name));
     if (given.isEmpty()) continue;
     values[name] = given.first().toStdString();
@@ -698,6 +701,7 @@ int main(int argc, char* argv[]) {
   auto given = [&](const char* name) { return values.count(name) > 0; };
 
   if (!names && !data) return usageError(text::nothingToDo());
+  if ((given("boundaries-format") || given("boundaries-split")) && !boundaries) return usageError(text::onlyWithBoundaries());
   if (!given("out") || values["out"].empty()) return usageError(text::required(QStringLiteral("--out DIR")));
 
   std::vector<int> prefectures;
@@ -705,6 +709,7 @@ int main(int argc, char* argv[]) {
   std::int64_t records = 0;
   std::uint64_t seed = 1;
   int suppressed = -1;
+  BoundaryOptions shape;
   if (data) {
     if (!given("pref")) return usageError(text::dataNeeds(QStringLiteral("--pref")));
     if (!given("group")) return usageError(text::dataNeeds(QStringLiteral("--group")));
@@ -719,6 +724,12 @@ int main(int argc, char* argv[]) {
       return usageError(text::badValue("seed", values["seed"]));
     if (given("suppressed") && (!parseNumber(values["suppressed"], suppressed) || suppressed < 0 || suppressed > 100))
       return usageError(text::badValue("suppressed", values["suppressed"]));
+    const std::string format = given("boundaries-format") ? values["boundaries-format"] : "gpkg";
+    if (format != "gpkg" && format != "shp") return usageError(text::badValue("boundaries-format", format));
+    shape.shapefile = format == "shp";
+    shape.seed = seed;
+    if (given("boundaries-split") && (!parseNumber(values["boundaries-split"], shape.split) || shape.split > 100))
+      return usageError(text::badValue("boundaries-split", values["boundaries-split"]));
   } else if (given("pref") || given("group") || given("records") || given("seed") || given("suppressed") || boundaries) {
     return usageError(text::onlyWithData());
   }
@@ -738,33 +749,35 @@ int main(int argc, char* argv[]) {
 
   // The files to make; those that exist are compared first, so that none is replaced with
   // other bytes unless --force says so, and a refusal leaves every file as it was.
-  std::vector<std::pair<QString, std::function<Outcome(bool, QString*)>>> files;
+  std::vector<std::pair<QStringList, std::function<Outcome(bool, QString*)>>> files;
   if (names)
     for (int g = 1; g <= 3; ++g)
-      files.emplace_back(h7::itemNamePath(dir, *h7::tabulationGroup(g)), [&dir, g](bool compare, QString* why) {
+      files.emplace_back(QStringList{h7::itemNamePath(dir, *h7::tabulationGroup(g))}, [&dir, g](bool compare, QString* why) {
         return writeNameFile(dir, *h7::tabulationGroup(g), compare, why);
       });
   std::vector<DataJob> jobs;
   for (int pref : prefectures) {
     const DataJob& job = jobs.emplace_back(DataJob{dir, pref, h7::tabulationGroup(group), records, seed, suppressed});
-    files.emplace_back(h7::censusDataPath(dir, QStringLiteral("%1").arg(pref, 2, 10, QLatin1Char('0')), *job.group),
+    files.emplace_back(QStringList{h7::censusDataPath(dir, QStringLiteral("%1").arg(pref, 2, 10, QLatin1Char('0')), *job.group)},
                        [job](bool compare, QString* why) { return writeDataFile(job, compare, why); });
   }
 #ifdef H7_MAP
-  const QString squares = QDir(dir).filePath(QStringLiteral("boundaries.gpkg"));
   if (boundaries)
-    files.emplace_back(squares, [&](bool compare, QString* why) { return writeBoundaries(squares, jobs, compare, why); });
+    files.emplace_back(SampleBoundaries::paths(dir, shape.shapefile),
+                       [&](bool compare, QString* why) { return writeBoundaries(dir, shape, jobs, compare, why); });
 #endif
   std::vector<Outcome> outcomes(files.size(), Outcome::Differs);  // all but Same: to be written
   QString why;
   for (std::size_t i = 0; i < files.size(); ++i) {
-    if (force || !QFileInfo::exists(files[i].first)) continue;
+    const QStringList& paths = files[i].first;
+    if (force || std::none_of(paths.begin(), paths.end(), [](const QString& p) { return QFileInfo::exists(p); })) continue;
+    why.clear();
     outcomes[i] = files[i].second(true, &why);
     if (outcomes[i] == Outcome::Differs)
-      std::fprintf(stderr, "h7sample: %s\n", qPrintable(text::otherBytes(QDir::toNativeSeparators(files[i].first)).description));
+      std::fprintf(stderr, "h7sample: %s\n", qPrintable(text::otherBytes(QDir::toNativeSeparators(why.isEmpty() ? paths[0] : why)).description));
     else if (outcomes[i] == Outcome::Failed)
       std::fprintf(stderr, "h7sample: %s\n", qPrintable(why));
-    if (outcomes[i] != Outcome::Same) return 1;
+    if (outcomes[i] != Outcome::Same && outcomes[i] != Outcome::Missing) return 1;
   }
   for (std::size_t i = 0; i < files.size(); ++i)
     if (outcomes[i] != Outcome::Same && (outcomes[i] = files[i].second(false, &why)) == Outcome::Failed) {

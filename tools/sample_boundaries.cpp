@@ -1,19 +1,37 @@
 #include "sample_boundaries.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <cmath>
+#include <cstring>
 
 #include "core/command_line.h"
 #include "extract/map_module.h"
 
-std::unique_ptr<SampleBoundaries> SampleBoundaries::create(const QString& path, QString* why) {
+namespace {
+constexpr const char* kShapefileParts[] = {".shp", ".shx", ".dbf", ".prj", ".cpg"};
+}
+
+QStringList SampleBoundaries::paths(const QString& dir, bool shapefile) {
+  if (!shapefile) return {QDir(dir).filePath(QStringLiteral("boundaries.gpkg"))};
+  QStringList list;
+  for (const char* extension : kShapefileParts) list << QDir(dir).filePath(QStringLiteral("boundaries") + QLatin1String(extension));
+  return list;
+}
+
+std::unique_ptr<SampleBoundaries> SampleBoundaries::create(const QString& dir, const BoundaryOptions& options, QString* why) {
   std::unique_ptr<SampleBoundaries> b(new SampleBoundaries);
-  b->path_ = path;
+  b->paths_ = paths(dir, options.shapefile);
+  b->options_ = options;
   b->api_ = h7::mapModule().api;
-  if (auto failure = b->file_.open(path, h7::OutputFile::Filler::Database)) return *why = failure->description, nullptr;
+  std::string temporary;
+  if (!options.shapefile) {
+    if (auto failure = b->file_.open(b->paths_[0], h7::OutputFile::Filler::Database)) return *why = failure->description, nullptr;
+    temporary = b->file_.temporaryPath();
+  }
   h7map_failure failure{};
-  const std::string temporary = b->file_.temporaryPath();
-  const h7map_sample sample{temporary.c_str(), 0, 0};
+  const h7map_sample sample{temporary.c_str(), options.shapefile, options.split > 0};
   b->squares_ = b->api_->squares_create(&sample, &failure);
   return b->squares_ || b->failed(failure, why) ? std::move(b) : nullptr;
 }
@@ -24,7 +42,7 @@ SampleBoundaries::~SampleBoundaries() {
 
 bool SampleBoundaries::failed(const h7map_failure& failure, QString* why) const {
   if (auto full = file_.spaceFailure()) return *why = full->description, false;
-  *why = h7::msg::sample::boundariesNotWritten(path_, QString::fromUtf8(failure.detail)).description;
+  *why = h7::msg::sample::boundariesNotWritten(paths_[0], QString::fromUtf8(failure.detail), options_.shapefile).description;
   return false;
 }
 
@@ -34,29 +52,83 @@ bool SampleBoundaries::add(int prefecture, std::int64_t index, std::int64_t reco
   const double cell = 1.6 / double(side), square = cell * 0.9;
   const double x = 128.0 + 2.0 * ((prefecture - 1) % 10) + cell * double(index % side);
   const double y = 30.0 + 2.0 * ((prefecture - 1) / 10) + 1.6 - cell * double(index / side + 1);
-  const double rectangle[] = {x, y, x + square, y + square};
   const std::string code(key), name = "地域" + code;
   h7map_failure failure{};
-  return api_->squares_add(squares_, rectangle, 1, code.c_str(), name.c_str(), &failure) || failed(failure, why);
+  // Split or not: a function of the seed and the record alone (splitmix64's finish).
+  std::uint64_t z = options_.seed ^ (std::uint64_t(prefecture) << 48) ^ std::uint64_t(index) * 0x9E3779B97F4A7C15ull;
+  z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+  z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+  if ((z ^ (z >> 31)) % 100 >= std::uint64_t(options_.split)) {
+    const double whole[] = {x, y, x + square, y + square};
+    return api_->squares_add(squares_, whole, 1, code.c_str(), name.c_str(), &failure) || failed(failure, why);
+  }
+  const double middle = x + square / 2;
+  const double part[] = {x, y, middle, y + square};
+  const double rest[] = {middle, y, x + square, y + square,                         // the square's other half
+                         x + cell * 0.92, y + cell * 0.1, x + cell * 0.98, y + cell * 0.3};  // the island
+  return (api_->squares_add(squares_, part, 1, code.c_str(), name.c_str(), &failure) &&
+          api_->squares_add(squares_, rest, 2, code.c_str(), name.c_str(), &failure)) ||
+         failed(failure, why);
 }
 
 bool SampleBoundaries::close(QString* why) {
   h7map_failure failure{};
-  const bool finished = api_->squares_finish(squares_, &failure);
-  api_->squares_close(squares_);
-  squares_ = nullptr;
-  return finished || failed(failure, why);
+  if (!api_->squares_finish(squares_, &failure)) return failed(failure, why);
+  const char* extension = nullptr;
+  const void* bytes = nullptr;
+  std::size_t size = 0;
+  for (std::size_t i = 0; options_.shapefile && api_->squares_file(squares_, i, &extension, &bytes, &size); ++i)
+    made_.emplace_back(bytes, size);  // in the order of kShapefileParts, the squares' until the destructor
+  if (!options_.shapefile) {
+    api_->squares_close(squares_);
+    squares_ = nullptr;
+  } else if (made_.size() != std::size(kShapefileParts)) {
+    return failed(failure, why);
+  }
+  return true;
 }
 
-bool SampleBoundaries::sameAsThere() const {
-  QFile made(h7::fromNativeBytes(file_.temporaryPath())), there(path_);
-  if (!made.open(QIODevice::ReadOnly) || !there.open(QIODevice::ReadOnly) || made.size() != there.size()) return false;
+bool SampleBoundaries::sameAs(const QString& path, std::size_t file) const {
+  QFile there(path);
+  if (!there.open(QIODevice::ReadOnly)) return false;
+  if (options_.shapefile) {
+    const auto [bytes, size] = made_[file];
+    return there.size() == qint64(size) && there.readAll() == QByteArray::fromRawData(static_cast<const char*>(bytes), qsizetype(size));
+  }
+  QFile made(h7::fromNativeBytes(file_.temporaryPath()));
+  if (!made.open(QIODevice::ReadOnly) || made.size() != there.size()) return false;
   while (!made.atEnd())
     if (made.read(1 << 20) != there.read(1 << 20)) return false;
   return true;
 }
 
+QString SampleBoundaries::otherBytes() const {
+  for (qsizetype i = 0; i < paths_.size(); ++i)
+    if (QFileInfo::exists(paths_[i]) && !sameAs(paths_[i], std::size_t(i))) return paths_[i];
+  return {};
+}
+
+bool SampleBoundaries::sameAsThere() const {
+  for (qsizetype i = 0; i < paths_.size(); ++i)
+    if (!sameAs(paths_[i], std::size_t(i))) return false;
+  return true;
+}
+
 bool SampleBoundaries::commit(QString* why) {
-  if (auto failure = file_.commit()) return *why = failure->description, false;
+  if (!options_.shapefile) {
+    if (auto failure = file_.commit()) return *why = failure->description, false;
+    return true;
+  }
+  std::vector<std::unique_ptr<h7::OutputFile>> files;
+  for (qsizetype i = 0; i < paths_.size(); ++i) {
+    const auto [bytes, size] = made_[std::size_t(i)];
+    if (sameAs(paths_[i], std::size_t(i))) continue;  // left as it is
+    auto& file = files.emplace_back(std::make_unique<h7::OutputFile>());
+    auto failure = file->open(paths_[i]);
+    if (!failure) failure = file->write(static_cast<const char*>(bytes), size);
+    if (failure) return *why = failure->description, false;
+  }
+  for (auto& file : files)
+    if (auto failure = file->commit()) return *why = failure->description, false;
   return true;
 }

@@ -172,7 +172,7 @@ QString msg::extractHelp() {
 QString msg::sample::help() {
   return QStringLiteral("Usage: h7sample --names --out DIR\n"
     "  or:  h7sample --data --out DIR --pref LIST --group 1|2|3 --records N [--seed S] [--suppressed PCT]\n"
-    "               [--boundaries]\n"
+    "               [--boundaries [--boundaries-format gpkg|shp] [--boundaries-split PCT]]\n"
     "\n"
     "Writes synthetic Shift-JIS files (CR LF line ends) for the demo, the tests and the\n"
     "benchmarks. The output depends only on the arguments: the same command writes the\n"
@@ -194,9 +194,17 @@ QString msg::sample::help() {
     "                 fields (0-100) blank, X (suppressed) or - (zero), the rest whole\n"
     "                 numbers of 1 to 7 digits and a few decimals\n"
     "  --boundaries   with --data: also DIR/boundaries.gpkg, a square per record written\n"
-    "                 (layer boundaries, field KEY_CODE, EPSG:6668 longitude/latitude),\n"
-    "                 for joining with h7extract --boundaries; a record cut short inside\n"
-    "                 its code keeps what is left of it, one cut before it gets no square\n"
+    "                 (layer boundaries, fields KEY_CODE, 地域名 and AREA, EPSG:6668\n"
+    "                 longitude/latitude), for joining with h7extract --boundaries; a\n"
+    "                 record cut short inside its code keeps what is left of it, one cut\n"
+    "                 before it gets no square\n"
+    "  --boundaries-format gpkg|shp  gpkg (default): DIR/boundaries.gpkg; shp: an ESRI\n"
+    "                 Shapefile DIR/boundaries.shp (.shx, .dbf, .prj, .cpg) in JGD2000\n"
+    "                 (EPSG:4612), its DBF in CP932 (a .cpg and the language id say so)\n"
+    "  --boundaries-split PCT  PCT percent of the areas (0-100, default 0) stored as two\n"
+    "                 features with the same KEY_CODE: a Polygon, part of the square, and a\n"
+    "                 MultiPolygon of the rest and a small island; the GeoPackage's layer\n"
+    "                 is then MultiPolygon; which areas depends on the seed and the record\n"
     "  -h, --help     show this text\n"
     "\n"
     "--names and --data may be given together. Numbers are read as h7extract reads them\n"
@@ -208,7 +216,9 @@ QString msg::sample::help() {
     "  h7sample --data --out /tmp/census --pref 13 --group 1 --records 1000\n"
     "  h7sample --data --out /tmp/census --pref 01-47 --group 3 --records 200 --seed 7\n"
     "  h7sample --names --data --out /tmp/demo --pref 13,14 --group 2 --records 500\n"
-    "  h7sample --data --boundaries --out /tmp/map --pref 13 --group 1 --records 4000\n");
+    "  h7sample --data --boundaries --out /tmp/map --pref 13 --group 1 --records 4000\n"
+    "  h7sample --data --boundaries --boundaries-format shp --boundaries-split 10 --out /tmp/shp\n"
+    "           --pref 13 --group 1 --records 4000\n");
 }
 
 Failure msg::sample::badValue(const char* option, const std::string& value) {
@@ -218,6 +228,8 @@ Failure msg::sample::badValue(const char* option, const std::string& value) {
       {"records", QStringLiteral("a number from 0 to 100000000")},
       {"seed", QStringLiteral("a whole number from 0 to 2^64-1")},
       {"suppressed", QStringLiteral("a percentage from 0 to 100")},
+      {"boundaries-format", QStringLiteral("gpkg or shp")},
+      {"boundaries-split", QStringLiteral("a percentage from 0 to 100")},
   };
   return {QStringLiteral("--%1: '%2' is not ").arg(QLatin1String(option), QString::fromStdString(value)) + kinds.at(option)};
 }

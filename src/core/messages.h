@@ -226,8 +226,11 @@ inline Failure noMapModule(const QString& path, const QString& why) {  // why: e
   return {QStringLiteral("--boundaries: the map module %1 ").arg(path) +
           (why.isEmpty() ? QStringLiteral("is missing (Debian: package h7select-map)") : QStringLiteral("cannot be loaded: ") + why)};
 }
-inline Failure boundariesNotWritten(const QString& path, const QString& why) {
-  return {QStringLiteral("%1: cannot write the GeoPackage: %2").arg(path, why)};
+inline Failure boundariesNotWritten(const QString& path, const QString& why, bool shapefile) {
+  return {QStringLiteral("%1: cannot write the %2: %3").arg(path, shapefile ? QStringLiteral("Shapefile") : QStringLiteral("GeoPackage"), why)};
+}
+inline Failure onlyWithBoundaries() {
+  return {QStringLiteral("--boundaries-format and --boundaries-split go with --boundaries")};
 }
 inline Failure cannotCreateFolder(const QString& dir) { return {QStringLiteral("cannot create the folder ") + dir}; }
 inline Failure unknownArgument(const QString& argument) { return {QStringLiteral("unknown argument '%1'").arg(argument)}; }

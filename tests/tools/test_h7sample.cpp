@@ -1,0 +1,116 @@
+// h7sample's demonstration boundaries, read back with GDAL: the same command gives the same
+// bytes; the Shapefile's CP932 DBF reads back as written; split areas are two features whose
+// union is the square and its island, and no two areas overlap.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QProcess>
+#include <gdal_priv.h>
+#include <map>
+#include <ogrsf_frmts.h>
+
+#include "core/messages.h"
+#include "support/testutil.h"
+
+namespace {
+
+std::pair<int, QString> sample(const QStringList& args) {
+  QProcess p;
+  p.start(H7_BIN_DIR "/h7sample", args);
+  EXPECT_TRUE(p.waitForFinished(60000));
+  return {p.exitCode(), QString::fromUtf8(p.readAllStandardError())};
+}
+
+TEST(H7Sample, Boundaries) {
+  h7test::ScratchDir dir;
+  GDALAllRegister();
+  const int records = 100;  // a grid of 10 x 10 cells of 0.16 degrees: squares 0.144 wide, islands 0.0096 x 0.032
+  const double cell = 0.16, pieces = (0.9 * 0.9 + 0.06 * 0.2) * cell * cell;
+  const struct {
+    const char* format;
+    int split;
+    int epsg;
+    OGRwkbGeometryType type;
+  } cases[] = {{"gpkg", 0, 6668, wkbPolygon}, {"gpkg", 50, 6668, wkbMultiPolygon}, {"shp", 0, 4612, wkbPolygon}, {"shp", 50, 4612, wkbPolygon}};
+  for (const auto& c : cases) {
+    const QString name = QStringLiteral("%1-%2").arg(c.format).arg(c.split), file = QStringLiteral("/boundaries.") + c.format;
+    SCOPED_TRACE(name.toStdString());
+    for (const char* copy : {"/a", "/b"}) {
+      const QStringList args = {"--data", "--boundaries", "--boundaries-format", c.format, "--boundaries-split", QString::number(c.split),
+                                "--out", dir.file(name + copy), "--pref", "13", "--group", "3", "--records", QString::number(records)};
+      ASSERT_EQ(sample(args).first, 0);
+    }
+    for (const QString& made : QDir(dir.file(name + "/a")).entryList(QDir::Files))
+      EXPECT_EQ(dir.bytes(name + "/a/" + made), dir.bytes(name + "/b/" + made)) << made.toStdString();
+    if (QString(c.format) == "shp") {
+      EXPECT_EQ(dir.bytes(name + "/a/boundaries.dbf").substr(1, 3), "\x5f\x0a\x01");  // its date, so any day gives these bytes
+      ASSERT_TRUE(QFile::remove(dir.file(name + "/a/boundaries.cpg")));  // the DBF's language id alone says CP932
+    }
+
+    const GDALDatasetUniquePtr ds(GDALDataset::Open(dir.file(name + "/a" + file).toUtf8(), GDAL_OF_VECTOR));
+    ASSERT_TRUE(ds);
+    OGRLayer* layer = ds->GetLayer(0);
+    EXPECT_EQ(layer->GetGeomType(), c.type);
+    EXPECT_STREQ(layer->GetSpatialRef()->GetAuthorityCode(nullptr), std::to_string(c.epsg).c_str());
+    std::map<std::string, std::vector<std::unique_ptr<OGRGeometry>>> areas;
+    OGRMultiPolygon all;
+    for (auto& f : *layer) {
+      const std::string key = f->GetFieldAsString("KEY_CODE");
+      EXPECT_EQ(f->GetFieldAsString("地域名"), "地域" + key);
+      const OGRGeometry* shape = f->GetGeometryRef();
+      if (wkbFlatten(shape->getGeometryType()) == wkbPolygon) all.addGeometry(shape);
+      else for (const OGRPolygon* part : *shape->toMultiPolygon()) all.addGeometry(part);
+      areas[key].emplace_back(f->StealGeometry());
+    }
+    ASSERT_EQ(areas.size(), size_t(records));
+    int split = 0;
+    double sum = 0;
+    for (auto& [key, parts] : areas) {
+      ASSERT_LE(parts.size(), 2u) << key;
+      if (parts.size() == 1) {
+        EXPECT_NEAR(parts[0]->toPolygon()->get_Area(), 0.81 * cell * cell, 1e-9);
+        sum += parts[0]->toPolygon()->get_Area();
+        continue;
+      }
+      ++split;
+      EXPECT_EQ(std::pair(parts[0]->getGeometryType(), parts[1]->getGeometryType()), std::pair(wkbPolygon, wkbMultiPolygon)) << key;
+      const std::unique_ptr<OGRGeometry> united(parts[0]->Union(parts[1].get()));
+      EXPECT_NEAR(united->toMultiPolygon()->get_Area(), pieces, 1e-9) << key;
+      sum += pieces;
+    }
+    if (c.split == 0) EXPECT_EQ(split, 0);
+    else EXPECT_TRUE(split > records * 35 / 100 && split < records * 65 / 100) << split;
+    const std::unique_ptr<OGRGeometry> everything(all.UnionCascaded());  // no overlap: the areas add up
+    EXPECT_NEAR(everything->toMultiPolygon()->get_Area(), sum, 1e-9);
+  }
+}
+
+// Each file of a Shapefile is kept as h7sample keeps any file: other bytes only with --force,
+// a missing one made again; the two options go with --boundaries only.
+TEST(H7Sample, BoundaryFilesAndOptions) {
+  h7test::ScratchDir dir;
+  const QStringList base = {"--data", "--boundaries", "--out", dir.path(), "--pref", "1", "--group", "3", "--records", "4"};
+  const QStringList args = base + QStringList{"--boundaries-format", "shp"};
+  ASSERT_EQ(sample(args).first, 0);
+  const std::string cpg = dir.bytes("boundaries.cpg");
+  dir.write("boundaries.dbf", "other");
+  ASSERT_TRUE(QFile::remove(dir.file("boundaries.cpg")));
+  namespace text = h7::msg::sample;
+  const QString hint = '\n' + text::helpHint() + '\n';
+  const struct {
+    QStringList args;
+    int status;
+    QString err;
+  } cases[] = {
+      {args, 1, "h7sample: " + text::otherBytes(dir.file("boundaries.dbf")).description + '\n'},
+      {args + QStringList{"--force"}, 0, ""},
+      {{"--data", "--out", dir.path(), "--pref", "1", "--group", "3", "--records", "4", "--boundaries-split", "5"}, 2,
+       "h7sample: " + text::onlyWithBoundaries().description + hint},
+      {base + QStringList{"--boundaries-format", "kml"}, 2, "h7sample: " + text::badValue("boundaries-format", "kml").description + hint},
+      {args + QStringList{"--boundaries-split", "101"}, 2, "h7sample: " + text::badValue("boundaries-split", "101").description + hint},
+  };
+  for (const auto& c : cases) EXPECT_EQ(sample(c.args), std::pair(c.status, c.err)) << c.args.join(' ').toStdString();
+  EXPECT_EQ(std::pair(dir.bytes("boundaries.cpg"), dir.bytes("boundaries.dbf").substr(0, 1)), std::pair(cpg, std::string("\x03")));
+}
+
+}  // namespace
