@@ -181,7 +181,10 @@ std::optional<Failure> MapTarget::checkCopiedFields(const std::vector<QByteArray
 std::optional<Failure> MapTarget::listUnmatched(std::string_view code, const QString& side) {
   if (request_.unmatched.isEmpty()) return std::nullopt;
   appendQuoted(unmatchedLines_, code);
-  unmatchedLines_.append("," + side.toStdString() + "\r\n");
+  const QByteArray sideText = side.toUtf8();
+  unmatchedLines_.push_back(',');
+  unmatchedLines_.append(std::string_view(sideText.constData(), std::size_t(sideText.size())));
+  unmatchedLines_.append("\r\n");
   if (unmatchedLines_.size() < (std::size_t(1) << 16)) return std::nullopt;
   const std::optional<Failure> failure = unmatched_.write(unmatchedLines_.data(), unmatchedLines_.size());
   unmatchedLines_.clear();
