@@ -12,6 +12,7 @@ export DISPLAY=:$((90 + RANDOM % 400))
 cleanup() { kill $(jobs -p) 2>/dev/null || true; wait 2>/dev/null || true; rm -rf "$work"; }
 trap cleanup EXIT
 fail() { echo "FAILED: $*"; echo "state:"; cat "$work/state" 2>/dev/null; exit 1; }
+grep -q "^H7_TEST_SEAMS:BOOL=ON" "$build/CMakeCache.txt" || fail "$build is built without the state file (-DH7_TEST_SEAMS=ON)"
 
 Xvfb "$DISPLAY" -screen 0 1280x1024x24 -dpi 96 -nolisten tcp >"$work/xvfb.log" 2>&1 &
 for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
