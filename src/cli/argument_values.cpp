@@ -116,13 +116,10 @@ Result<PrefectureList> parsePrefectures(const QString& text) {
 
 QStringList prefecturesFound(const QString& folder, const TabulationGroup& group) {
   QStringList found;
-  const QString suffix = QLatin1String(group.dataSuffix);
   forEachName(folder, [&](std::string_view entry) {
-    const QString name = QString::fromLatin1(entry.data(), qsizetype(entry.size()));
-    if (name.size() != 3 + 2 + suffix.size() || !name.startsWith(QLatin1String("H7S"), Qt::CaseInsensitive) ||
-        !name.endsWith(suffix, Qt::CaseInsensitive))
-      return;
-    const QString pref = name.mid(3, 2).toUpper();
+    const std::optional<CensusName> name = readCensusName(entry);
+    if (!name || name->group != &group || name->prefecture.isEmpty()) return;
+    const QString& pref = name->prefecture;
     if (pref != u"TT" && !checkPrefecture(pref).failure && !found.contains(pref)) found << pref;  // TT only when named
   });
   found.sort();

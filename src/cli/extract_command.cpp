@@ -100,7 +100,7 @@ int runCommand(const QStringList& args, const QString& programFolder, std::FILE*
     in->run.prefectures.sort();
     in->run.prefectures.removeDuplicates();
     if (in->run.prefectures.isEmpty()) {
-      const QString pattern = in->run.inputFolder + QStringLiteral(": H7S??") + QLatin1String(group.dataSuffix);
+      const QString pattern = in->run.inputFolder + QStringLiteral(": ") + censusDataPattern(group);
       print(err, errorMessage(withPath(msg::fileNotFound(), pattern)) + u'\n');
       return 1;
     }

@@ -2,6 +2,8 @@
 
 #include <QDir>
 #include <QStandardPaths>
+#include <cstring>
+#include <strings.h>
 
 namespace h7 {
 
@@ -30,6 +32,22 @@ QString censusDataPath(const QString& folder, const QString& prefecture, const T
 QString itemNamePath(const QString& folder, const TabulationGroup& g) {
   return folder + QDir::separator() + QStringLiteral("NAMEH7") + QLatin1String(g.nameSuffix);
 }
+
+std::optional<CensusName> readCensusName(std::string_view name) {
+  const auto is = [&](std::size_t at, const char* text) {
+    return name.size() >= at + std::strlen(text) && ::strncasecmp(name.data() + at, text, std::strlen(text)) == 0;
+  };
+  const auto digit = [&](std::size_t at) { return name[at] >= '0' && name[at] <= '9'; };
+  for (const TabulationGroup& g : kGroups) {
+    if (name.size() == 3 + 2 + std::strlen(g.dataSuffix) && is(0, "H7S") && is(5, g.dataSuffix) &&
+        ((digit(3) && digit(4)) || is(3, "TT")))
+      return CensusName{&g, QString::fromLatin1(name.data() + 3, 2).toUpper()};
+    if (name.size() == 6 + std::strlen(g.nameSuffix) && is(0, "NAMEH7") && is(6, g.nameSuffix)) return CensusName{&g, {}};
+  }
+  return std::nullopt;
+}
+
+QString censusDataPattern(const TabulationGroup& g) { return QStringLiteral("H7S??") + QLatin1String(g.dataSuffix); }
 
 QStringList itemNameFolders(const QString& programFolder, const QString& dataFolder) {
   QStringList folders{programFolder, dataFolder};

@@ -3,6 +3,8 @@
 
 #include <QString>
 #include <QStringList>
+#include <optional>
+#include <string_view>
 
 namespace h7 {
 
@@ -25,6 +27,16 @@ QString censusDataPath(const QString& folder, const QString& prefecture, const T
 
 // Item-name file path: the folder, then always a separator and "NAMEH7" + suffix.
 QString itemNamePath(const QString& folder, const TabulationGroup& g);
+
+// A file name read as a census file's, any letter case: a data file H7S<NN>S<G>.DAT (NN two
+// digits or TT: `prefecture` upper-case) or an item-name file NAMEH7S<G>.CCC (no prefecture).
+struct CensusName {
+  const TabulationGroup* group;
+  QString prefecture;
+};
+std::optional<CensusName> readCensusName(std::string_view name);
+// The group's data file names as a user reads them: "H7S??S1.DAT".
+QString censusDataPattern(const TabulationGroup& g);
 
 // Where the item-name files are looked for, in order: the program's folder, the census
 // data folder of the job, then the user's and the system's data folders of the program

@@ -6,8 +6,10 @@
 #include <QStorageInfo>
 #include <algorithm>
 #include <cerrno>
-#include <filesystem>
-#include <system_error>
+#include <sys/stat.h>
+
+#include "core/command_line.h"
+#include "core/folders.h"
 
 
 namespace h7 {
@@ -16,12 +18,8 @@ namespace {
 
 #ifdef Q_OS_WIN
 constexpr Qt::CaseSensitivity kPathCase = Qt::CaseInsensitive;
-std::filesystem::path fsPath(const QString& path) { return std::filesystem::path(path.toStdWString()); }
-QString fromFsName(const std::filesystem::path& name) { return QString::fromStdWString(name.native()); }
 #else
 constexpr Qt::CaseSensitivity kPathCase = Qt::CaseSensitive;
-std::filesystem::path fsPath(const QString& path) { return std::filesystem::path(QFile::encodeName(path).toStdString()); }
-QString fromFsName(const std::filesystem::path& name) { return QFile::decodeName(QByteArray::fromStdString(name.native())); }
 #endif
 
 bool byName(const QString& a, const QString& b) {
@@ -29,9 +27,7 @@ bool byName(const QString& a, const QString& b) {
   return c != 0 ? c < 0 : a < b;
 }
 
-Failure folderFailure(const std::error_code& failure) {
-  const std::error_condition c = failure.default_error_condition();
-  const int e = c.category() == std::generic_category() ? c.value() : EIO;
+Failure folderFailure(int e) {
   switch (e) {
     case ENOENT:
     case ENOTDIR: return msg::pathNotFound();
@@ -108,14 +104,13 @@ QString driveStartFolder(const QString& root, const QStringList& roots, const QS
 
 Result<FolderListing> listFolder(const QString& folder) {
   FolderListing listing;
-  std::error_code failure;
-  std::filesystem::directory_iterator entry(fsPath(folder), failure);
-  for (; !failure && entry != std::filesystem::directory_iterator(); entry.increment(failure)) {
-    const QString name = fromFsName(entry->path().filename());
-    if (QFileInfo(joinFolderAndName(folder, name)).isHidden()) continue;
-    std::error_code typeFailure;  // a dangling link counts as a file
-    (entry->is_directory(typeFailure) ? listing.folders : listing.files) << name;
-  }
+  const int failure = forEachName(folder, [&](std::string_view entry) {
+    if (entry.starts_with('.')) return;  // hidden
+    const QString name = fromNativeBytes(QByteArrayView(entry.data(), qsizetype(entry.size())));
+    const QString path = joinFolderAndName(folder, name);
+    struct stat st {};  // a dangling link counts as a file
+    (::stat(toNativeBytes(path).constData(), &st) == 0 && S_ISDIR(st.st_mode) ? listing.folders : listing.files) << name;
+  });
   if (failure) return folderFailure(failure);
   std::sort(listing.folders.begin(), listing.folders.end(), byName);
   std::sort(listing.files.begin(), listing.files.end(), byName);

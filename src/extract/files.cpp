@@ -3,13 +3,13 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
-#include <dirent.h>
 #include <fcntl.h>
 #include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "core/command_line.h"
+#include "core/groups.h"
 
 namespace h7 {
 
@@ -22,17 +22,6 @@ Failure missing(const QString& path) {
   struct stat st {};
   return ::stat(splitPath(native(path)).first.c_str(), &st) == 0 && S_ISDIR(st.st_mode) ? msg::fileNotFound()
                                                                                           : msg::pathNotFound();
-}
-
-// Census data file and item-name file names, any letter case: H7S<NN>S<G>.DAT (NN two
-// digits or TT) and NAMEH7S<G>.CCC, G 1 to 3.
-bool namedLikeInput(std::string_view name) {
-  const auto is = [&](std::size_t at, const char* text) { return ::strncasecmp(name.data() + at, text, std::strlen(text)) == 0; };
-  const auto digit = [&](std::size_t at) { return name[at] >= '0' && name[at] <= '9'; };
-  const auto group = [&](std::size_t at) { return name[at] >= '1' && name[at] <= '3'; };
-  if (name.size() == 11)
-    return is(0, "H7S") && ((digit(3) && digit(4)) || is(3, "TT")) && is(5, "S") && group(6) && is(7, ".DAT");
-  return name.size() == 12 && is(0, "NAMEH7S") && group(7) && is(8, ".CCC");
 }
 
 }  // namespace
@@ -76,15 +65,6 @@ QString resolveCaseInsensitive(const QString& path) {
 bool fileExists(const QString& path) {
   struct stat st {};
   return !path.isEmpty() && ::stat(native(path).c_str(), &st) == 0;
-}
-
-bool forEachName(const QString& folder, const std::function<void(std::string_view name)>& f) {
-  DIR* dir = ::opendir(folder.isEmpty() ? "." : native(folder).c_str());
-  if (!dir) return false;
-  while (const dirent* entry = ::readdir(dir))
-    if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0) f(entry->d_name);
-  ::closedir(dir);
-  return true;
 }
 
 std::optional<Failure> InputFile::open(const QString& path) {
@@ -152,7 +132,7 @@ std::optional<Failure> refuseOutputOverInputs(const QString& output, int descrip
     const bool exists = ::stat(target.c_str(), &out) == 0;
     const std::string given = splitPath(target).second;
     followLinks(target);
-    if (namedLikeInput(given) || namedLikeInput(splitPath(target).second)) return withPath(msg::namedLikeInput(), output);
+    if (readCensusName(given) || readCensusName(splitPath(target).second)) return withPath(msg::namedLikeInput(), output);
     if (!exists) return std::nullopt;  // a new file
   }
   if (S_ISCHR(out.st_mode)) return std::nullopt;  // a device such as /dev/null replaces nothing
@@ -166,7 +146,7 @@ std::optional<Failure> refuseOutputOverInputs(const QString& output, int descrip
     QString found;
     forEachName(folder, [&](std::string_view name) {
       const QString path = folder + u'/' + fromNativeBytes(QByteArrayView(name.data(), qsizetype(name.size())));
-      if (found.isEmpty() && namedLikeInput(name) && same(path)) found = path;
+      if (found.isEmpty() && readCensusName(name) && same(path)) found = path;
     });
     if (!found.isEmpty()) return withPath(msg::sameAsInput(), found);
   }

@@ -12,6 +12,7 @@
 #include <string_view>
 #include <utility>
 
+#include "core/folders.h"
 #include "core/messages.h"
 
 namespace h7 {
@@ -21,9 +22,6 @@ namespace h7 {
 QString resolveCaseInsensitive(const QString& path);
 // True when the path names an existing file or folder (links followed).
 bool fileExists(const QString& path);
-// Calls `f` with the name of each entry of the folder ("." and ".." left out), read as a
-// stream, so that a folder of any size costs no memory; false when it cannot be read.
-bool forEachName(const QString& folder, const std::function<void(std::string_view name)>& f);
 // The folder part and the name part of a native path ("." for a bare name).
 std::pair<std::string, std::string> splitPath(const std::string& path);
 // The file a path names: symbolic links followed to the end, a dangling one to the name it

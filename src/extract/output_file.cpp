@@ -7,7 +7,6 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -82,20 +81,14 @@ long long temporaryOwner(std::string_view name) {
 // Removes from the folder the temporary files of this user's runs on this host whose process
 // is gone; other users' files, links and temporaries of the earlier form stay.
 void removeStaleTemporaries(int folder) {
-  const int listing = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  DIR* dir = listing < 0 ? nullptr : ::fdopendir(listing);
-  if (!dir) {
-    if (listing >= 0) ::close(listing);
-    return;
-  }
-  while (const dirent* entry = ::readdir(dir)) {
-    const long long pid = temporaryOwner(entry->d_name);
+  forEachNameAt(folder, [&](std::string_view entry) {
+    const std::string name(entry);
+    const long long pid = temporaryOwner(entry);
     struct stat st {};
     if (pid > 0 && pid <= INT_MAX && ::kill(pid_t(pid), 0) != 0 && errno == ESRCH &&
-        ::fstatat(folder, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid())
-      ::unlinkat(folder, entry->d_name, 0);
-  }
-  ::closedir(dir);
+        ::fstatat(folder, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid())
+      ::unlinkat(folder, name.c_str(), 0);
+  });
 }
 
 }  // namespace
