@@ -88,11 +88,12 @@ std::optional<Failure> readItems(const QCommandLineParser& p, Invocation& in) {
     if (sets.size() == before) return rejected(msg::nothingMatches(key));
   }
   if (auto failure = checkItemSets(sets, itemBounds(in.run.group))) return rejected(*failure);
-  std::vector<ItemSet> counted = sets;  // a list too long to write is refused before any file is touched
-  if (!counted.empty())
-    if (auto items = outputItemPositions(counted, tabulationGroup(in.run.group)->offset);
-        !items && items.failure() == msg::tooManyItems((long long)kMaxOutputItems))
-      return rejected(items.failure());
+  // The output items, once: a list too long to write is refused before any file is touched.
+  if (!sets.empty()) {
+    auto items = outputItemPositions(sets, tabulationGroup(in.run.group)->offset);
+    if (!items && items.failure() == msg::tooManyItems((long long)kMaxOutputItems)) return rejected(items.failure());
+    if (items) in.run.itemPositions = std::move(*items);
+  }
   in.run.itemSets = std::move(sets);
   return std::nullopt;
 }
@@ -132,9 +133,8 @@ std::optional<Failure> readMapRequest(const QCommandLineParser& p, Invocation& i
   map.unmatched = p.value(QStringLiteral("unmatched"));
   if (map.unmatched == in.run.outputFile) return rejected(withPath(msg::sameAsInput(), map.unmatched));
   map.suppressedAsZero = p.isSet(QStringLiteral("suppressed-as-zero"));
-  std::vector<ItemSet> sets = in.run.itemSets;
-  const auto positions = outputItemPositions(sets, tabulationGroup(in.run.group)->offset);
-  if (positions && positions->size() > std::size_t(kMostMapItems)) return rejected(msg::tooManyColumns(kMostMapItems));
+  if (in.run.itemPositions && in.run.itemPositions->size() > std::size_t(kMostMapItems))
+    return rejected(msg::tooManyColumns(kMostMapItems));
   in.run.key = true;
   return std::nullopt;
 }

@@ -190,7 +190,7 @@ RunResult runExtraction(const RunInputs& in, const RunProgress& progress) {
   files.names.close();
 
   if (r.itemSets.empty() || r.itemSets.front().first == 0) return failed(r, msg::noItems(), RunEnd::NoItems);
-  Result<std::vector<int>> items = outputItemPositions(r.itemSets, group->offset);
+  Result<std::vector<int>> items = in.itemPositions ? Result(*in.itemPositions) : outputItemPositions(r.itemSets, group->offset);
   if (!items) return failed(r, items.failure());
   std::vector<int> positions = std::move(*items);
 

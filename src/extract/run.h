@@ -47,6 +47,7 @@ struct RunInputs {
   bool numerify = false;    // numerified values instead of raw ones
   QStringList nameFolders;  // where the item-name files are looked for, in order
   std::vector<ItemSet> itemSets;  // in order
+  std::optional<std::vector<int>> itemPositions;  // the output items of itemSets, when the caller has them already
   bool municipalityFilter = false;
   std::vector<MunicipalityRange> municipalities;
   bool utf8 = false;     // write UTF-8 instead of Shift-JIS
