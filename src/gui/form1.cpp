@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDropEvent>
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QMimeData>
 #include <QGroupBox>
@@ -26,13 +25,12 @@
 #include "gui/form5.h"
 #include "gui/form6.h"
 #include "gui/message_box.h"
+#include "gui/run_controller.h"
 #include "gui/screen_layout.h"
 
 using namespace h7;
 
 namespace {
-constexpr int kProgressMaximum = 24600;
-constexpr int kRepaintMilliseconds = 50;
 constexpr int kPrefectureLength = 2;  // characters the user may type into Text3
 
 QColor buttonTextColour() { return QApplication::palette().color(QPalette::ButtonText); }
@@ -58,6 +56,12 @@ void setTextColour(QRadioButton* option, const QColor& colour) {
 Form1::Form1(QWidget* parent) : QWidget(parent) {
   setUpScreen(this, "Form1", QStringLiteral("平成7年国勢調査小地域集計（指標値型）データ選択"), 6288, 5592);
   params_.B_Path = QCoreApplication::applicationDirPath();
+  buildControls();
+  connectControls();
+}
+
+// The controls in their places, with their texts, tips, tab order and first states.
+void Form1::buildControls() {
 
   Label2 = place(new QLabel(QStringLiteral("被選択データの所在ドライブ・フォルダ"), this), "Label2", 240, 0, 3012, 252);
   Text1 = place(new QLineEdit(this), "Text1", 240, 240, 4572, 264);
@@ -107,9 +111,7 @@ Form1::Form1(QWidget* parent) : QWidget(parent) {
     Label1->setPalette(p);
   }
   ProgressBar1 = place(new QProgressBar(this), "ProgressBar1", 240, 5280, 5772, 132);
-  ProgressBar1->setRange(0, kProgressMaximum);
-  ProgressBar1->setTextVisible(false);
-  ProgressBar1->hide();
+  runner_ = std::make_unique<RunController>(ProgressBar1);
 
   // Tab order: Text1, Command1, Text2, Command2, Command4, Command3, Command6, Option1..5, Text3.
   QWidget* order[] = {Text1, Command1, Text2, Command2, Command4, Command3, Command6,
@@ -123,7 +125,10 @@ Form1::Form1(QWidget* parent) : QWidget(parent) {
   setTextColour(Option3, buttonTextColour());
   setTextColour(Option4, QColor(255, 0, 0));
   setTextColour(Option5, buttonTextColour());
+}
 
+// What each control does.
+void Form1::connectControls() {
   connect(Command1, &QPushButton::clicked, this, [this] {
     clearStatus();
     params_.TEXTSW = QStringLiteral("TEXT1");
@@ -258,27 +263,8 @@ void Form1::runExtraction() {
   in.itemSets = params_.itemSets();
   in.municipalityFilter = params_.municipalityFilterOn();
   in.municipalities = params_.municipalityRanges();
-
-  // The bar follows the count of lines read; the window repaints every 50 ms from the
-  // start (a run shorter than that shows only its end), while user input waits until the
-  // run ends.
-  QElapsedTimer clock;
-  clock.start();
-  qint64 lastRepaint = 0;
-  auto progress = [&](const RunProgressInfo& info) {
-    const long long lines = info.lines;
-    if (lines == 0) {
-      ProgressBar1->setValue(0);
-      ProgressBar1->show();
-    }
-    if (clock.elapsed() - lastRepaint < kRepaintMilliseconds) return;
-    ProgressBar1->setValue(int(std::min<long long>(lines, kProgressMaximum)));
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    lastRepaint = clock.elapsed();
-  };
-  const RunResult result = h7::runExtraction(in, progress);
+  const RunResult result = runner_->run(in);
   params_.storeItemSets(result.itemSets);
-  ProgressBar1->hide();
   if (result.end == RunEnd::Completed) Label1->setText(result.message());
   else showMessage(this, result.message());
 }

@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <QWidget>
 #include <array>
+#include <memory>
 #include <initializer_list>
 #include <optional>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "core/item_list.h"
 #include "core/job_params.h"
 #include "core/messages.h"
+#include "gui/screen_hub.h"
 
 class QGroupBox;
 class QLabel;
@@ -22,6 +24,7 @@ class QProgressBar;
 class QPushButton;
 class QRadioButton;
 
+class RunController;
 class Form2;
 class Form4;
 class Form5;
@@ -48,7 +51,7 @@ class OwnedScreen {
   QPointer<Screen> screen_;
 };
 
-class Form1 : public QWidget {
+class Form1 : public QWidget, public ScreenHub {
   Q_OBJECT
 
  public:
@@ -58,25 +61,22 @@ class Form1 : public QWidget {
   h7::JobParams& params() { return params_; }
   int selectedGroup() const;  // 1..3 from Option1..Option3, 0 when none is selected
 
-  // What the other screens ask of the main screen.
-  // Form4 "戻る": the item-set rule on its fields; on success the item list hides and the
-  // main screen comes to the front.
-  std::optional<h7::Failure> storeItemSets(std::array<QString, 15>& fields);
-  // Form6 "戻る": the municipality rule on its fields; on success the main screen comes to the front.
-  std::optional<h7::Failure> storeMunicipalities(std::array<QString, 10>& fields);
-  // Form5: the items of the selected group whose names the search text finds.
-  h7::Result<std::vector<h7::ItemListEntry>> itemList(QStringView rawKey) const;
-  void showItemList();       // Form4 "一覧表の表示": every item
-  void showItemSelection();  // Form5 "戻る"
-  // Form2: a folder change, and a file clicked; the field that TEXTSW names receives it.
-  void folderPicked(const QString& folder);
-  void filePicked(const QString& folder, const QString& file);
+  // What the other screens ask of the main screen (ScreenHub).
+  std::optional<h7::Failure> storeItemSets(std::array<QString, 15>& fields) override;
+  std::optional<h7::Failure> storeMunicipalities(std::array<QString, 10>& fields) override;
+  h7::Result<std::vector<h7::ItemListEntry>> itemList(QStringView rawKey) const override;
+  void showItemList() override;
+  void showItemSelection() override;
+  void folderPicked(const QString& folder) override;
+  void filePicked(const QString& folder, const QString& file) override;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;  // drops on Text1 and Text2
 
  private:
+  void buildControls();
+  void connectControls();
   template <class Screen>
   Screen* showScreen(OwnedScreen<Screen>& slot);  // shown without blocking, brought to the front
   void activate();     // makes the main screen the active window
@@ -93,6 +93,7 @@ class Form1 : public QWidget {
   QGroupBox *Frame1, *Frame2, *Frame3;
   QRadioButton *Option1, *Option2, *Option3, *Option4, *Option5;
   QProgressBar* ProgressBar1;
+  std::unique_ptr<RunController> runner_;
   OwnedScreen<Form2> form2_;
   OwnedScreen<Form4> form4_;
   OwnedScreen<Form5> form5_;

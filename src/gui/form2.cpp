@@ -12,8 +12,8 @@
 #include <algorithm>
 
 #include "core/picker_paths.h"
-#include "gui/form1.h"
 #include "gui/message_box.h"
+#include "gui/screen_hub.h"
 #include "gui/screen_layout.h"
 
 using namespace h7;
@@ -31,7 +31,7 @@ class FolderTree : public QTreeWidget {
 };
 }  // namespace
 
-Form2::Form2(Form1* main) : main_(main) {
+Form2::Form2(ScreenHub* main) : main_(main) {
   setAttribute(Qt::WA_DeleteOnClose);
   setUpScreen(this, "Form2", QStringLiteral("ＤＲＩＶＥ／ＦＯＬＤＥＲ／ＦＩＬＥ指定画面"), 6636, 4416);
 

@@ -10,7 +10,7 @@
 
 #include "core/messages.h"
 
-class Form1;
+class ScreenHub;
 class QComboBox;
 class QListWidget;
 class QListWidgetItem;
@@ -21,7 +21,7 @@ class Form2 : public QWidget {
   Q_OBJECT
 
  public:
-  explicit Form2(Form1* main);
+  explicit Form2(ScreenHub* main);
 
   QString path() const { return folder_; }  // the folder both lists show, "/" separated
 
@@ -37,7 +37,7 @@ class Form2 : public QWidget {
   void fillDrives();
   void selectDriveOf(const QString& folder);
 
-  Form1* main_;
+  ScreenHub* main_;
   QComboBox* Drive1;   // the drives (on Windows) or file-system roots and mounted volumes
   QTreeWidget* Dir1;   // the ancestors of the current folder and its subfolders
   QListWidget* File1;  // the files of the current folder

@@ -5,8 +5,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "gui/form1.h"
 #include "gui/message_box.h"
+#include "gui/screen_hub.h"
 #include "gui/screen_layout.h"
 
 using namespace h7;
@@ -40,7 +40,7 @@ QFrame* line(QWidget* parent, const char* name, int left, int right, int y) {
 }
 }  // namespace
 
-Form4::Form4(Form1* main) : main_(main) {
+Form4::Form4(ScreenHub* main) : main_(main) {
   setAttribute(Qt::WA_DeleteOnClose);
   setUpScreen(this, "Form4", QStringLiteral("選択項目指定画面"), 3924, 4344);
 

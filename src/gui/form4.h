@@ -6,19 +6,19 @@
 #include <QWidget>
 #include <array>
 
-class Form1;
+class ScreenHub;
 class QLineEdit;
 
 class Form4 : public QWidget {
   Q_OBJECT
 
  public:
-  explicit Form4(Form1* main);
+  explicit Form4(ScreenHub* main);
 
  private:
   void back();  // Command1
 
-  Form1* main_;
+  ScreenHub* main_;
   // Start, end and interval of set 1 (Text1..Text3), set 2 (Text4..Text6), ...
   std::array<QLineEdit*, 15> fields_;
 };

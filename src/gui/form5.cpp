@@ -9,8 +9,8 @@
 #include <QTableWidget>
 
 #include "core/numeric.h"
-#include "gui/form1.h"
 #include "gui/message_box.h"
+#include "gui/screen_hub.h"
 #include "gui/screen_layout.h"
 
 using namespace h7;
@@ -127,7 +127,7 @@ void showList(QTableWidget* grid, const std::vector<ItemListEntry>& entries) {
 
 }  // namespace
 
-Form5::Form5(Form1* main) : main_(main) {
+Form5::Form5(ScreenHub* main) : main_(main) {
   setAttribute(Qt::WA_DeleteOnClose);
   setUpScreen(this, "Form5", QStringLiteral("項目一覧表示"), 9012, 5592);
 

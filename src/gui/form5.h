@@ -4,7 +4,7 @@
 
 #include <QWidget>
 
-class Form1;
+class ScreenHub;
 class QLineEdit;
 class QTableWidget;
 
@@ -12,7 +12,7 @@ class Form5 : public QWidget {
   Q_OBJECT
 
  public:
-  explicit Form5(Form1* main);
+  explicit Form5(ScreenHub* main);
 
   // Reads the item-name file afresh and lists the items whose name contains the search
   // key of `rawKey`, then shows the screen (or brings it to the front). On a failure the
@@ -20,7 +20,7 @@ class Form5 : public QWidget {
   void FillItemList(const QString& rawKey);
 
  private:
-  Form1* main_;
+  ScreenHub* main_;
   QTableWidget* FGrid1;  // row 0 the heading, column 0 the item numbers, column 1 the names
   QLineEdit* Text1;      // search text
 };

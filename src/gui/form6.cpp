@@ -5,8 +5,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "gui/form1.h"
 #include "gui/message_box.h"
+#include "gui/screen_hub.h"
 #include "gui/screen_layout.h"
 
 using namespace h7;
@@ -22,7 +22,7 @@ QLabel* topLeftLabel(const QString& caption, QWidget* parent) {
 }
 }  // namespace
 
-Form6::Form6(Form1* main) : main_(main) {
+Form6::Form6(ScreenHub* main) : main_(main) {
   setAttribute(Qt::WA_DeleteOnClose);
   setUpScreen(this, "Form6", QStringLiteral("市区町村選択指定画面"), 3228, 4680);
 

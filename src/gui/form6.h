@@ -5,19 +5,19 @@
 #include <QWidget>
 #include <array>
 
-class Form1;
+class ScreenHub;
 class QLineEdit;
 
 class Form6 : public QWidget {
   Q_OBJECT
 
  public:
-  explicit Form6(Form1* main);
+  explicit Form6(ScreenHub* main);
 
  private:
   void goBack();  // Command1 "戻る"
 
-  Form1* main_;
+  ScreenHub* main_;
   // Start and end code of range 1 (Text1, Text2), of range 2 (Text3, Text4), ...
   std::array<QLineEdit*, 10> fields_;
 };
