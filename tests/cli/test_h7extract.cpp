@@ -15,6 +15,7 @@
 #include "cli/cli_run.h"
 #include "cli/extract_arguments.h"
 #include "core/command_line.h"
+#include "core/numeric.h"
 #include "extract/run.h"
 #include "support/testutil.h"
 
@@ -47,7 +48,7 @@ TEST_F(H7Extract, SameBytesAsTheCoreRun) {
   QProcess closed;  // standard output closed: the message names it
   closed.start("bash", QStringList{"-c", "exec >&-; exec \"$0\" \"$@\"", H7_BIN_DIR "/h7extract"} + with(base("1"), "--output", "-"));
   ASSERT_TRUE(closed.waitForFinished(60000));
-  EXPECT_EQ(QString::fromUtf8(closed.readAllStandardError()), "ERROR  ファイル記述子が無効です。 (標準出力)\n");
+  EXPECT_EQ(QString::fromUtf8(closed.readAllStandardError()), h7::errorMessage(h7::withPath(h7::msg::badDescriptor(), h7::msg::standardOutput())) + '\n');
   EXPECT_EQ(closed.exitCode(), 1);
 }
 
@@ -82,26 +83,26 @@ TEST_F(H7Extract, ExitStatusAndMessages) {
       {{"--bogus"}, 2, "不明なオプションです: --bogus"},
       {{"--input"}, 2, "--input に値がありません。"},
       {{"--group", "4"}, 2, "--group には 1、2 または 3"},
-      {with(base("1"), "--pref", "48"), 2, "ERROR  都道府県番号異常"},
-      {base("2000"), 2, "ERROR  最大項目番号を超えた"},
+      {with(base("1"), "--pref", "48"), 2, h7::errorMessage(h7::msg::badPrefecture())},
+      {base("2000"), 2, h7::errorMessage(h7::msg::aboveLargestItem())},
       {base("1,"), 2, "--items の形式が正しくありません"},
       {base("1abc"), 2, "--items の形式が正しくありません: 1abc\n'h7extract --help'"},
-      {with(base("1"), "--municipalities", "99"), 2, "ERROR  市区町番号が不明"},
+      {with(base("1"), "--municipalities", "99"), 2, h7::errorMessage(h7::msg::unknownMunicipality())},
       {with(base("1"), "--municipalities", "abc"), 2, "--municipalities の形式が正しくありません: abc"},
-      {with(base("1"), "--municipalities", "0"), 2, "ERROR  --municipalities に範囲がありません"},
+      {with(base("1"), "--municipalities", "0"), 2, h7::errorMessage(h7::msg::noRanges("0"))},
       {with(base("1"), "--pref", "5.5-7"), 2, "--pref の形式が正しくありません: 5.5-7"},
-      {base("0,5"), 1, "ERROR  出力項目の選択指定がされていません。"},
-      {with(base("1"), "--pref", "５"), 1, "ERROR  ファイルが見つかりません。 (" + dir.file("H7S05S1.DAT") + ')'},  // 05
-      {with(with(base("1362"), "--pref", "all"), "--group", "2"), 1, "ERROR  ファイルが見つかりません。"},
+      {base("0,5"), 1, h7::errorMessage(h7::msg::noItems())},
+      {with(base("1"), "--pref", "５"), 1, h7::errorMessage(h7::withPath(h7::msg::fileNotFound(), dir.file("H7S05S1.DAT")))},  // 05
+      {with(with(base("1362"), "--pref", "all"), "--group", "2"), 1, h7::errorMessage(h7::msg::fileNotFound())},
       {base("１-３"), 0, "正常終了"},
       {with(base("1"), "--items-matching", "85"), 0, "正常終了"},  // widened: the names hold ８５
       {with(base("0"), "--items-matching", "85"), 0, "正常終了"},    // a FIRST of 0 ends --items only
-      {with(base("1"), "--items-matching", "zzz"), 2, "ERROR  --items-matching に合う項目がありません: zzz"},
+      {with(base("1"), "--items-matching", "zzz"), 2, h7::errorMessage(h7::msg::nothingMatches("zzz"))},
       {with(base("1"), "--items-matching", " "), 2, "--items-matching に名称の一部を指定してください。"},
-      {with(base("1"), "--items-matching", "past") << "--names" << dir.path(), 2, "ERROR  --items-matching に合う項目がありません"},  // line 1400 only
-      {with(with(base("1"), "--items-matching", "x"), "--names", dir.file("none")), 1, "ERROR  ファイルが見つかりません。"},
+      {with(base("1"), "--items-matching", "past") << "--names" << dir.path(), 2, h7::errorMessage(h7::msg::nothingMatches("past"))},  // line 1400 only
+      {with(with(base("1"), "--items-matching", "x"), "--names", dir.file("none")), 1, h7::errorMessage(h7::msg::fileNotFound())},
       {{"--input=" + dir.path(), "--output=" + dir.file("o.csv"), "--pref=13", "--group=1", "--items=1"}, 0, "正常終了"},
-      {{"--list-items", "--group", "1", "--names", dir.file("none")}, 1, "ERROR "},
+      {{"--list-items", "--group", "1", "--names", dir.file("none")}, 1, h7::itemListMessage(h7::withPath(h7::msg::fileNotFound(), dir.file("none/NAMEH7S1.CCC")))},
       {{"--list-items", "--group", "1", "--long"}, 2, "--long と --list-items は一緒に指定できません。"},
       {base("1") << "--filter" << "x", 2, "--filter は --list-items と一緒に指定してください。"},
       {base("1") << "--utf8" << "--utf8-bom", 2, "--utf8 と --utf8-bom は一緒に指定できません。"},
@@ -115,22 +116,22 @@ TEST_F(H7Extract, ExitStatusAndMessages) {
       {with(sample, "--group", "１") << "--group" << " 1 ", 0, QString(), "h7sample"},
       {sample + QStringList{"--group", "2"}, 2, "h7sample: " + h7::msg::sample::givenTwice("--group").description, "h7sample"},
       // A search key that is no UTF-8 shown as paths are.
-      {with(base("1"), "--items-matching", "\\xff\\x93"), 2, "ERROR  " + h7::msg::nothingMatches("\\xFF\\x93").description},
-      {with(base("1"), "--items-matching", "\\x1b[2J"), 2, "ERROR  " + h7::msg::nothingMatches("\\x1B[2J").description},
+      {with(base("1"), "--items-matching", "\\xff\\x93"), 2, h7::errorMessage(h7::msg::nothingMatches("\\xFF\\x93"))},
+      {with(base("1"), "--items-matching", "\\x1b[2J"), 2, h7::errorMessage(h7::msg::nothingMatches("\\x1B[2J"))},
       // No output onto an item-name file of any folder the look-up searches, --names or not.
       {with(base("1"), "--output", "-") << namesBuilt, 1, refused(own), program, own},
       {with(base("1"), "--output", "-") << namesBuilt, 1, refused(users), "h7extract", users, userData},
       {with(base("1"), "--output", linked) << namesBuilt, 1, refused(users), "h7extract", {}, userData},
       {base("1") << "--group" << "1" << "--names" << "", 2, "--names に値がありません。"},
       {base("1") << "--" << "--key", 2, "余分な引数です: --key"},
-      {base(QStringList(74, "1-1361").join(',')), 2, "ERROR  出力項目が多すぎます（100000 項目まで）。"},
+      {base(QStringList(74, "1-1361").join(',')), 2, h7::errorMessage(h7::msg::tooManyItems(100000))},
 #ifndef H7_MAP
       {base("1") << "--boundaries" << "b.gpkg", 2, "--boundaries は使えません: 地図出力（GDAL）なしで"},
 #endif
-      {with(base("1"), "--output", "-"), 1, "ERROR  出力ファイルが入力ファイルと同じです (" + data + ')', "h7extract", data},
+      {with(base("1"), "--output", "-"), 1, h7::errorMessage(h7::withPath(h7::msg::sameAsInput(), data)), "h7extract", data},
       {with(with(base("1"), "--input", tokyo), "--output", tokyo + "/out.csv"), 0, "正常終了"},
       {with(with(with(base("1"), "--input", tokyo), "--pref", "all"), "--output", tokyo + "/no/o.csv"), 1,
-       "ERROR  パスが見つかりません。 (" + dir.path() + "/\\x93\\x8C\\x8B\\x9E/no/o.csv)"},
+       h7::errorMessage(h7::withPath(h7::msg::pathNotFound(), h7::fromNativeBytes(QFile::encodeName(dir.path()) + "/\x93\x8c\x8b\x9e/no/o.csv")))},
       {sample, 0, QString(), "h7sample"},  // the same bytes again
       {sample + QStringList{"--seed", "2"}, 1, "h7sample: " + data + " exists and holds other bytes", "h7sample"},
       {sample + QStringList{"--seed", "2", "--force"}, 0, QString(), "h7sample"},  // last: it changes the census file
@@ -144,7 +145,7 @@ TEST_F(H7Extract, ExitStatusAndMessages) {
     if (c.status == 0) continue;
     EXPECT_EQ(dir.bytes("out.csv"), "earlier") << c.args.join(' ').toStdString();
     EXPECT_EQ(dir.bytes("H7S13S1.DAT"), before) << c.args.join(' ').toStdString();
-    EXPECT_TRUE(dir.bytes("program/NAMEH7S2.CCC") == "own\r\n" && dir.bytes("data/h7select/NAMEH7S3.CCC") == "user's\r\n")
+    EXPECT_EQ(std::pair(dir.bytes("program/NAMEH7S2.CCC"), dir.bytes("data/h7select/NAMEH7S3.CCC")), std::pair(std::string("own\r\n"), std::string("user's\r\n")))
         << c.args.join(' ').toStdString();
   }
   for (const char* name : {"/out.csv", "/H7S13S1.DAT"}) ::unlink(tokyoBytes + name);
@@ -237,7 +238,7 @@ TEST_F(H7Extract, HeldRunsAndSignals) {
 }
 
 TEST_F(H7Extract, HelpAndListItems) {
-  EXPECT_TRUE(run("h7extract", {"--help"}).out.contains("--municipalities RANGES"));
+  EXPECT_EQ(QString::fromUtf8(run("h7extract", {"--help"}).out), h7::msg::extractHelp());
   EXPECT_TRUE(run("h7extract", {"--version"}, {}, {"H7_KERNEL= Scalar"}).out.contains("kernel: scalar"));
   const Ran refused = run("h7extract", {"--version"}, {}, {"H7_KERNEL=avx1024"});  // refused at start
   EXPECT_EQ(std::pair(refused.status, refused.err), std::pair(2, h7::msg::unknownKernel("avx1024", "scalar, avx2, avx512").description + '\n'));
@@ -322,9 +323,19 @@ TEST_F(H7Extract, StatsAndByteOrderMark) {
   Ran r = run("h7extract", base("1-50") << "--numerify" << "--stats" << "--utf8-bom");
   const QStringList lines = r.err.split('\n', Qt::SkipEmptyParts);
   ASSERT_EQ(lines.value(1), QStringLiteral("数値を含まず 0 とした値 (項目番号: 件数)")) << r.err.toStdString();
-  long long sum = 0;  // the item lines add up to the total
-  for (const QString& line : lines.mid(2, lines.size() - 3)) sum += line.section(": ", 1).toLongLong();
-  EXPECT_EQ(lines.last(), QStringLiteral("  合計: %1").arg(sum));
+  // Per item, the values that hold no number, counted in the raw output.
+  std::vector<long long> counted(51);
+  for (const QByteArray& line : run("h7extract", with(base("1-50"), "--output", "-")).out.split('\n').mid(1))
+    for (int item = 1; item <= 50 && !line.isEmpty(); ++item)
+      counted[std::size_t(item)] += !h7::holdsNumber(QByteArray(line).replace('\r', "").split(',').value(item + 2).toStdString());
+  QString expected = h7::msg::statsHeading() + '\n';
+  long long total = 0;
+  for (int item = 1; item <= 50; ++item) {
+    if (counted[std::size_t(item)]) expected += QStringLiteral("  %1: %2\n").arg(item).arg(counted[std::size_t(item)]);
+    total += counted[std::size_t(item)];
+  }
+  ASSERT_GT(total, 0);
+  EXPECT_EQ(r.err.section('\n', 1), expected + h7::msg::statsTotal().arg(total) + '\n');
   EXPECT_EQ(dir.bytes("out.csv").substr(0, 8), "\xEF\xBB\xBF\"県\"");
 }
 

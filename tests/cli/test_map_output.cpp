@@ -51,7 +51,6 @@ TEST_F(H7Extract, MapOutput) {
             ::link(QFile::encodeName(m + "/H7S05S1.DAT"), QFile::encodeName(dir.file("census.gpkg"))) |
             ::symlink(H7_BIN_DIR "/NAMEH7S1.CCC", QFile::encodeName(dir.file("names.gpkg"))) |
             ::mkfifo(QFile::encodeName(dir.file("pipe.gpkg")), 0600), 0);
-  const QString refused = h7::msg::sameAsInput().description;
   const struct {
     std::vector<std::pair<QString, QString>> changes;
     int status;
@@ -63,17 +62,17 @@ TEST_F(H7Extract, MapOutput) {
       {{{"--boundaries", dir.file("text.geojson")}}, 0, "結合: 1 地域, 境界なし 29, データなし 0, 統合 0 地域（0 図形）"},
       {{{"--output", dir.file("link.gpkg")}, {"--numerify", ""}}, 0, "結合: 30 地域"},
       {{{"--output", dir.file("\\x93\\x8c\\x8b\\x9e/out.gpkg")}}, 0, "結合: 30 地域"},
-      {{{"--boundary-key", "CODE"}}, 1, "ERROR  境界データに結合キーの項目がありません: CODE"},
-      {{{"--boundary-layer", "none"}}, 1, "ERROR  境界データにレイヤがありません: none"},
-      {{{"--boundaries", dir.file("none.shp")}}, 1, "ERROR  境界データを開けません。"},
-      {{{"--boundaries", dir.file("pipe.gpkg")}}, 1, "ERROR  境界データを開けません。"},
-      {{{"--output", dir.file("none/out.gpkg")}}, 1, "ERROR  パスが見つかりません。"},
-      {{{"--output", squaresFile}}, 1, "ERROR  " + refused + " (" + squaresFile + ')'},
-      {{{"--output", dir.file("census.gpkg")}}, 1, "ERROR  " + refused + " (" + m + "/H7S05S1.DAT)"},
+      {{{"--boundary-key", "CODE"}}, 1, h7::errorMessage(h7::msg::noBoundaryField("CODE"))},
+      {{{"--boundary-layer", "none"}}, 1, h7::errorMessage(h7::msg::noBoundaryLayer("none"))},
+      {{{"--boundaries", dir.file("none.shp")}}, 1, h7::errorMessage(h7::msg::boundariesNotOpened())},
+      {{{"--boundaries", dir.file("pipe.gpkg")}}, 1, h7::errorMessage(h7::msg::boundariesNotOpened())},
+      {{{"--output", dir.file("none/out.gpkg")}}, 1, h7::errorMessage(h7::msg::pathNotFound())},
+      {{{"--output", squaresFile}}, 1, h7::errorMessage(h7::withPath(h7::msg::sameAsInput(), squaresFile))},
+      {{{"--output", dir.file("census.gpkg")}}, 1, h7::errorMessage(h7::withPath(h7::msg::sameAsInput(), m + "/H7S05S1.DAT"))},
       {{{"--output", dir.file("names.gpkg")}}, 1, h7::errorMessage(h7::withPath(h7::msg::namedLikeInput(), dir.file("names.gpkg")))},
       {{}, 1, h7::errorMessage(h7::withPath(h7::msg::diskFull(), out)), 64},
-      {{{"--input", dir.file("bad")}, {"--numerify", ""}}, 1, "ERROR  オーバーフローしました。"},
-      {{{"--pref", "6"}}, 1, "ERROR  ファイルが見つかりません。"},
+      {{{"--input", dir.file("bad")}, {"--numerify", ""}}, 1, h7::errorMessage(h7::msg::overflow())},
+      {{{"--pref", "6"}}, 1, h7::errorMessage(h7::msg::fileNotFound())},
       {{{"--output", dir.file("out.csv")}}, 2, "--boundaries では --output に .gpkg"},
       {{{"--long", ""}}, 2, "--boundaries と --long は一緒に指定できません。"},
       {{{"--items", "1-1361,1-634"}}, 2, "項目が多すぎます"},
@@ -130,7 +129,8 @@ TEST_F(H7Extract, MapOutput) {
         EXPECT_EQ(f->IsFieldNull(i) ? "0" : f->GetFieldAsString(i),  // NULL: no number in the field
                   QString(i < 4 ? fields[i].mid(1, fields[i].size() - 2) : fields[i]).toStdString());
       const std::unique_ptr<OGRGeometry> square(OGRGeometryFactory::forceToMultiPolygon(squares[f->GetFieldAsString(0)]->clone()));
-      EXPECT_TRUE(f->GetGeometryRef() && f->GetGeometryRef()->Equals(square.get())) << line;
+      ASSERT_NE(f->GetGeometryRef(), nullptr) << line;
+      EXPECT_TRUE(f->GetGeometryRef()->Equals(square.get())) << line;
     }
   }
   // Records h7sample cuts short: the square keyed by what a cut inside the code leaves of it,
@@ -313,7 +313,7 @@ TEST_F(H7Extract, MapModuleMissing) {
     const Ran extract = run(dir.file("bin/h7extract"), map), made = run(dir.file("bin/h7sample"), sample);
     const h7::Failure why = *garbage ? h7::msg::mapModuleNotLoaded(QString()) : h7::msg::mapModuleMissing();
     EXPECT_EQ(std::tuple(extract.status, made.status), std::tuple(2, 2));
-    EXPECT_TRUE(extract.err.startsWith("ERROR  " + why.description)) << extract.err.toStdString();
+    EXPECT_TRUE(extract.err.startsWith(h7::errorMessage(why))) << extract.err.toStdString();
     EXPECT_TRUE(extract.err.endsWith(" (" + module + ")\n")) << extract.err.toStdString();
     EXPECT_TRUE(made.err.contains(module)) << made.err.toStdString();
     EXPECT_FALSE(QFileInfo::exists(dir.file("s")));

@@ -69,7 +69,8 @@ TEST(Record, NumerifiedValues) {
       {"     \xA2" "3234", "0"}, {h7test::sjis("　　　　秘匿"), "0"}};
   for (const auto& [field, expected] : numbers) {
     h7::ByteBuffer out;
-    EXPECT_TRUE(h7::appendNumerified(out, field) && out.view() == expected) << field;
+    const bool made = h7::appendNumerified(out, field);
+    EXPECT_EQ(std::pair(made, std::string(out.view())), std::pair(true, std::string(expected))) << field;
   }
   h7::ByteBuffer out;
   EXPECT_FALSE(h7::appendNumerified(out, "    1E400"));

@@ -79,7 +79,7 @@ class Run : public ::testing::Test {
 TEST_F(Run, WritesHeaderAndRecordsByteForByte) {
   auto r = run();
   ASSERT_EQ(r.end, h7::RunEnd::Completed) << r.message().toStdString();
-  EXPECT_EQ(r.message(), QStringLiteral("正常終了  KCNT= 3   ICNT=  2  ,OCNT=  3"));
+  EXPECT_EQ(r.message(), h7::msg::completion(3, 2, 3));
   EXPECT_EQ(dir.bytes("out.csv"), kHeaderStart + quoted("人口総数") + quoted("男") + quoted("女") +
                                       "\r\n\"13\",\"101\",\"000100\",      1234,     12.50,         X\r\n"
                                       "\"13\",\"102\",\"000100\",        -7,          ,       0.5\r\n");
@@ -96,7 +96,7 @@ TEST_F(Run, WritesHeaderAndRecordsByteForByte) {
   std::thread writer([&] { dir.write("H7S13S1.DAT", data); });
   const h7::RunResult piped = run();
   writer.join();
-  EXPECT_EQ(piped.message(), QStringLiteral("正常終了  KCNT= 3   ICNT=  2  ,OCNT=  3"));
+  EXPECT_EQ(piped.message(), h7::msg::completion(3, 2, 3));
   EXPECT_EQ(body(), "\"13\",\"101\",\"000100\",1234,12.5,0\r\n\"13\",\"102\",\"000100\",-7,0,.5\r\n");
 }
 
@@ -125,9 +125,8 @@ TEST_F(Run, ItemListFromSets) {
 
 TEST_F(Run, EndsAndFailuresKeepTheEarlierOutput) {
   const QString names = dir.file("NAMEH7S1.CCC");  // named in the message: where the program looked
-  const QString full = QStringLiteral("ERROR  ディスクの空き容量が不足しています。 (");
   const auto refused = [](const h7::Failure& why, const QString& path) { return h7::errorMessage(h7::withPath(why, path)); };
-  const QString completed = QStringLiteral("正常終了  KCNT= 3   ICNT=  2  ,OCNT=  3");
+  const QString completed = h7::msg::completion(3, 2, 3);
   const struct {
     const char* what;
     std::function<void()> prepare;
@@ -136,36 +135,36 @@ TEST_F(Run, EndsAndFailuresKeepTheEarlierOutput) {
   } cases[] = {
       {"no items", [&] { in.itemSets = {{0, 5, 0}, {1, 0, 0}}; }, h7::errorMessage(h7::msg::noItems())},
       {"missing data file", [&] { in.prefectures = {"13", "14"}; },
-       "ERROR  ファイルが見つかりません。 (" + dir.file("H7S14S1.DAT") + ')'},
+       h7::errorMessage(h7::withPath(h7::msg::fileNotFound(), dir.file("H7S14S1.DAT")))},
       {"missing folder", [&] { in.inputFolder = dir.file("nowhere"); },
-       "ERROR  パスが見つかりません。 (" + dir.file("nowhere/H7S13S1.DAT") + ')'},
+       h7::errorMessage(h7::withPath(h7::msg::pathNotFound(), dir.file("nowhere/H7S13S1.DAT")))},
       {"data file a folder", [&] {
          in.prefectures = {"15"};
          QDir(dir.path()).mkdir("H7S15S1.DAT");
-       }, "ERROR  フォルダが指定されています。 (" + dir.file("H7S15S1.DAT") + ')'},
-      {"no group", [&] { in.group = 0; }, "ERROR  集計区分が選択されていません。"},
-      {"missing names", [&] { QFile::remove(names); }, "ERROR  ファイルが見つかりません。 (" + names + ')'},
+       }, h7::errorMessage(h7::withPath(h7::msg::folderGiven(), dir.file("H7S15S1.DAT")))},
+      {"no group", [&] { in.group = 0; }, h7::errorMessage(h7::msg::noGroupSelected())},
+      {"missing names", [&] { QFile::remove(names); }, h7::errorMessage(h7::withPath(h7::msg::fileNotFound(), names))},
       {"names a folder", [&] {
          QFile::remove(names);
          QDir(dir.path()).mkdir("NAMEH7S1.CCC");
-       }, "ERROR  フォルダが指定されています。 (" + names + ')'},
+       }, h7::errorMessage(h7::withPath(h7::msg::folderGiven(), names))},
       {"1401 names", [&] { dir.write("NAMEH7S1.CCC", lines(std::vector<std::string>(1401, "n"))); },
-       "ERROR  項目名称ファイルの行数が多すぎます（1400 行まで）。 (" + names + ')'},
+       refused(h7::msg::tooManyNames(1400), names)},
       {"a name of 5000 bytes", [&] { dir.write("NAMEH7S1.CCC", std::string(5000, 'n')); },
-       "ERROR  項目名称が長すぎます。 (" + names + ')'},
-      {"empty names", [&] { dir.write("NAMEH7S1.CCC", ""); }, "正常終了  KCNT= 0   ICNT=  2  ,OCNT=  3"},
+       h7::errorMessage(h7::withPath(h7::msg::nameTooLong(), names))},
+      {"empty names", [&] { dir.write("NAMEH7S1.CCC", ""); }, h7::msg::completion(0, 2, 3)},
       {"LF line ends", [&] {
          dir.write("NAMEH7S1.CCC", "a\nb\nc\n");
          std::string data = dir.bytes("H7S13S1.DAT");
          dir.write("H7S13S1.DAT", data.erase(data.find('\r'), 1).erase(data.rfind('\r'), 1));
-       }, "正常終了  KCNT= 3   ICNT=  2  ,OCNT=  3"},
+       }, completed},
       {"LF lines glued to CR LF ones", [&] {
          std::string data = lines({record("13", "101", {})});
          for (int i = 0; i < 600; ++i) data += record("13", "102", {"         1"}) + '\n';  // over twice a record's length
          dir.write("H7S13S1.DAT", data);
        }, refused(h7::msg::mixedLineEnds(), h7::msg::atLine(dir.file("H7S13S1.DAT"), 2))},
       {"a line of more than twice a record", [&] { writeData({record("13", "101", {}), record("13", "102", {}) + std::string(30000, ' ')}); },
-       "正常終了  KCNT= 3   ICNT=  2  ,OCNT=  3", h7::msg::longLine(h7::msg::atLine(dir.file("H7S13S1.DAT"), 2))},
+       completed, h7::msg::longLine(h7::msg::atLine(dir.file("H7S13S1.DAT"), 2))},
       {"data file rewritten while read", [&] {
          progress = [&](const h7::RunProgressInfo&) {
            const timespec epoch[2] = {};
@@ -173,19 +172,19 @@ TEST_F(Run, EndsAndFailuresKeepTheEarlierOutput) {
          };
        }, refused(h7::msg::changedWhileRead(), dir.file("H7S13S1.DAT"))},
       {"too many items", [&] { in.itemSets = std::vector<h7::ItemSet>(74, {1, 1361, 0}); },
-       "ERROR  出力項目が多すぎます（100000 項目まで）。"},
-      {"position past 1400", [&] { in.itemSets = {{1, 1401, 0}}; }, "ERROR  インデックスが有効範囲にありません。"},
-      {"runaway set", [&] { in.itemSets = {{1, 9e99, 0}}; }, "ERROR  インデックスが有効範囲にありません。"},
+       h7::errorMessage(h7::msg::tooManyItems(100000))},
+      {"position past 1400", [&] { in.itemSets = {{1, 1401, 0}}; }, h7::errorMessage(h7::msg::outOfRange())},
+      {"runaway set", [&] { in.itemSets = {{1, 9e99, 0}}; }, h7::errorMessage(h7::msg::outOfRange())},
       {"code overflow", [&] {
          in.municipalityFilter = true;
          in.municipalities = {{100, 999}};
          writeData({record("13", "101", {}), record("13", "1E5", {})});
-       }, "ERROR  オーバーフローしました。 市区町村コード (" + dir.file("H7S13S1.DAT") + ", 2 行目)"},
+       }, refused(h7::msg::overflowInCode(), h7::msg::atLine(dir.file("H7S13S1.DAT"), 2))},
       {"value overflow", [&] {
          in.numerify = true;
          writeData({record("13", "101", {"         1", "     1E999"})});
-       }, "ERROR  オーバーフローしました。 項目番号 2 (" + dir.file("H7S13S1.DAT") + ", 1 行目)"},
-      {"output empty", [&] { in.outputFile = ""; }, "ERROR  パス名が無効です。"},
+       }, refused(h7::msg::overflowInItem(2), h7::msg::atLine(dir.file("H7S13S1.DAT"), 1))},
+      {"output empty", [&] { in.outputFile = ""; }, h7::errorMessage(h7::msg::badPathName())},
       {"output folder missing", [&] { in.outputFile = dir.file("missing/out.csv"); },
        refused(h7::msg::pathNotFound(), dir.file("missing/out.csv"))},
       {"output a folder", [&] { in.outputFile = dir.path(); }, refused(h7::msg::folderGiven(), dir.path())},
@@ -206,7 +205,7 @@ TEST_F(Run, EndsAndFailuresKeepTheEarlierOutput) {
        }, refused(h7::msg::sameAsInput(), dir.file("H7S13S2.DAT"))},
       {"output read-only", [&] { ::chmod(QFile::encodeName(in.outputFile).constData(), 0444); },
        refused(h7::msg::cannotWrite(), dir.file("out.csv"))},
-      {"output a full device", [&] { in.outputFile = "/dev/full"; }, full + "/dev/full)"},
+      {"output a full device", [&] { in.outputFile = "/dev/full"; }, refused(h7::msg::diskFull(), "/dev/full")},
       {"an output name of 255 bytes", [&] { in.outputFile = dir.file(QString(251, u'n') + ".csv"); }, completed},
       {"temporary names taken", [&] {
          for (unsigned serial = 0; serial < 200; ++serial) dir.write(h7::temporaryName("out.csv", ::getpid(), serial), "");

@@ -45,7 +45,7 @@ class Form1Test : public h7test::ScreenSuite {
       status()->setText("message of the last run");
       leaveText3();
       QCOMPARE(field(main.get(), "Text3")->text() + status()->text(), after + ' ');
-      QCOMPARE(messages, accepted ? QStringList() : QStringList{QStringLiteral("ERROR  都道府県番号異常")});
+      QCOMPARE(messages, accepted ? QStringList() : QStringList{h7::errorMessage(h7::msg::badPrefecture())});
     }
     auto* items = h7test::open<Form4>(main.get(), "Command4");  // the focus goes to another screen:
     field(main.get(), "Text3")->setText("48");                   // the message belongs to that screen

@@ -97,7 +97,7 @@ class Form2Test : public h7test::ScreenSuite {
     h7test::field(main.get(), "Text1")->setText("typed");
     QVERIFY(QDir(root).rmdir("DATA/SUB"));
     openFolder("SUB");
-    QCOMPARE(messages, QStringList{"ERROR  パスが見つかりません。"});
+    QCOMPARE(messages, QStringList{h7::errorMessage(h7::msg::pathNotFound())});
     QVERIFY(picker->isVisible() && text("Text1") == "typed");
     clickFile("OUT.CSV");
     QCOMPARE(text("Text1"), root + "/DATA/");

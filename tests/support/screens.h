@@ -23,8 +23,9 @@ class ScreenSuite : public QObject {
   QWidget* messageOwner = nullptr;  // of the last message
   std::unique_ptr<Form1> main;
 
-  ScreenSuite() {
-    qputenv("XDG_DATA_HOME", "/nonexistent/h7test");  // item-name files only where a test puts them
+  // Item-name files only where a test puts them while the suite runs; the user's folders back after.
+  ScreenSuite() : dataHome_(qgetenv("XDG_DATA_HOME")), dataDirs_(qgetenv("XDG_DATA_DIRS")) {
+    qputenv("XDG_DATA_HOME", "/nonexistent/h7test");
     qputenv("XDG_DATA_DIRS", "/nonexistent/h7test");
     h7::setUpApplicationLook();
     h7::setMessageRecorder([this](QWidget* owner, const QString& text) { messages << text, messageOwner = owner; });
@@ -37,6 +38,13 @@ class ScreenSuite : public QObject {
     return QTest::qWaitForWindowActive(main.get());
   }
   h7::JobParams& params() { return main->params(); }
+  ~ScreenSuite() override {
+    for (const auto& [name, value] : {std::pair("XDG_DATA_HOME", dataHome_), std::pair("XDG_DATA_DIRS", dataDirs_)})
+      value.isNull() ? qunsetenv(name) : qputenv(name, value);
+  }
+
+ private:
+  const QByteArray dataHome_, dataDirs_;
 };
 
 // The control of a screen by its name.
