@@ -8,7 +8,7 @@
 # and words after the language: no-run (not run; README gives the reason beside it), repo (run
 # from the repository root; the others run in a scratch folder where build/ is the
 # repository's build/), desktop (starts the desktop program: run under Xvfb, passing when it
-# exits 0 or is still running after H7_README_TIMEOUT seconds, default 20).
+# exits 0 or is still running after H7_README_TIMEOUT seconds, default 30).
 # Blocks of one file share their scratch folder, so a later block finds what an earlier one
 # wrote. An indented code block, or a fence without an info string, is refused.
 # Usage: scripts/test-readme.sh [FILE...]   (default: README.md bench/README.md)
@@ -17,7 +17,7 @@ cd "$(dirname "$0")/.."
 root=$PWD
 files=("$@")
 [ ${#files[@]} -gt 0 ] || files=(README.md bench/README.md)
-timeout_s=${H7_README_TIMEOUT:-20}
+timeout_s=${H7_README_TIMEOUT:-30}
 
 bash scripts/deps.sh readme
 command -v npm >/dev/null || bash scripts/deps.sh npm
@@ -35,7 +35,9 @@ run_block() {  # file line info body-file scratch
   local cmd
   case "$lang" in
     text) return ;;
-    sh) cmd=(bash -e -o pipefail "$body") ;;
+    sh)  # the failing command's line in README, through an ERR trap one line above the block
+      { echo "trap 'echo \"test-readme: failed at $file:\$((LINENO + $line - 1))\" >&2' ERR"; cat "$body"; } >"$body.sh"
+      cmd=(bash -e -o pipefail "$body.sh") ;;
     python) cmd=(/usr/bin/python3 "$body") ;;
     r) cmd=(Rscript "$body") ;;
     js) cmd=(node "$body") ;;
@@ -56,8 +58,8 @@ run_block() {  # file line info body-file scratch
   else
     echo "FAIL $file:$line ($info): exit $status"
     sed 's/^/    | /' "$body"
-    echo "    output:"
-    sed 's/^/    > /' "$log"
+    echo "    output$( [ "$(wc -l <"$log")" -le 60 ] || echo ", its last 60 lines"):"
+    tail -n 60 "$log" | sed 's/^/    > /'
     failed=$((failed + 1)); failures+=("$file:$line")
   fi
 }
