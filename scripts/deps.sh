@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and the demo need (only the missing ones).
-# Usage: scripts/deps.sh [build|test|run|gui|desktop|bench|fuzz|package|emulate|map]...
+# Usage: scripts/deps.sh [build|test|run|gui|desktop|bench|fuzz|package|emulate|map|readme|npm]...
 set -euo pipefail
 
 packages=(build-essential cmake qt6-base-dev libgtest-dev help2man libgdal-dev)  # GDAL: the map output
@@ -17,6 +17,9 @@ for want in "$@"; do
     package) packages+=(dpkg-dev debhelper lintian appstream desktop-file-utils) ;;
     emulate) packages+=(qemu-user) ;;  # the tests on emulated processors without AVX-512 or AVX2
     map) packages+=(gdal-bin) ;;  # ogrinfo and the rasterizing tools of the map demo
+    # what README's examples use: pandas, R's readr, GDAL's tools, zip, Xvfb
+    readme) packages+=(python3-pandas r-cran-readr gdal-bin zip xvfb xauth fonts-ipafont-gothic) ;;
+    npm) packages+=(npm) ;;  # only where no Node.js is installed (another Node.js conflicts with it)
     *) echo "deps.sh: unknown set '$want'" >&2; exit 2 ;;
   esac
 done
