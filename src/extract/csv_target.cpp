@@ -5,16 +5,13 @@
 #include "core/sjis.h"
 #include "extract/chunks.h"
 #include "extract/csv.h"
+#include "extract/record_view.h"
 
 namespace h7 {
 
 namespace {
 
-// Shift-JIS header labels: 県, 市区町村, 町丁･字等 (the dot is the half-width A5); the key's
-// label in ASCII, for the tools that join on it; the long form's 項目番号, 項目名称, 値.
-constexpr std::string_view kHeaderLabels =
-    "\"\x8C\xA7\",\"\x8E\x73\x8B\xE6\x92\xAC\x91\xBA\",\"\x92\xAC\x92\x9A\xA5\x8E\x9A\x93\x99\"";
-constexpr std::string_view kKeyLabel = "\"KEY_CODE\",";
+// The long form's labels: 項目番号, 項目名称, 値 (Shift-JIS).
 constexpr std::string_view kLongLabels = ",\"\x8D\x80\x96\xDA\x94\xD4\x8D\x86\",\"\x8D\x80\x96\xDA\x96\xBC\x8F\xCC\",\"\x92\x6C\"";
 
 }  // namespace
@@ -23,8 +20,14 @@ std::optional<Failure> CsvTarget::header(const NameTable& names, const std::vect
   if (in_.utf8 && in_.utf8Bom)
     if (auto failure = file_.write("\xEF\xBB\xBF", 3)) return failure;
   ByteBuffer header;
-  if (in_.key) header.append(kKeyLabel);
-  header.append(kHeaderLabels);
+  if (in_.key) {
+    appendQuoted(header, kKeyLabel);
+    header.push_back(',');
+  }
+  for (const char* label : kCodeLabels) {  // in Shift-JIS, as the item names
+    if (label != kCodeLabels[0]) header.push_back(',');
+    appendQuoted(header, sjis::encode(QString::fromUtf8(label)).toStdString());
+  }
   if (in_.longForm) header.append(kLongLabels);
   else
     for (int p : positions) {

@@ -19,8 +19,7 @@ namespace h7 {
 namespace {
 
 // The columns before the items: the key and the codes, labelled as in the CSV header.
-constexpr const char* kCodeColumns[] = {"KEY_CODE", "県", "市区町村", "町丁･字等"};
-constexpr std::size_t kCodes = std::size(kCodeColumns);
+constexpr std::size_t kCodes = 1 + std::size(kCodeLabels);
 
 // A text of at most 22 bytes (11 characters of up to two bytes), behind its length.
 void putText(ByteBuffer& out, std::string_view text) {
@@ -133,7 +132,7 @@ std::optional<Failure> MapTarget::header(const NameTable& names, const std::vect
   for (std::size_t i = 0; i < kCodes + positions.size(); ++i) {
     const bool item = i >= kCodes;
     QString name = item ? sjis::decode(names.lines[std::size_t(positions[i - kCodes])]).trimmed()
-                        : QString::fromUtf8(kCodeColumns[i]);
+                        : QString::fromUtf8(i == 0 ? kKeyLabel : kCodeLabels[i - 1]);
     if (item && (name.isEmpty() || taken.contains(name.toCaseFolded()))) {
       const QString fallback = QStringLiteral("item_%1").arg(positions[i - kCodes] + groupOffset_);
       name = fallback;

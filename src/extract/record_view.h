@@ -17,6 +17,11 @@ constexpr std::size_t kKeyPos = kPrefecturePos, kKeyLen = kPrefectureLen + kMuni
 constexpr std::size_t kFieldWidth = 10;
 constexpr std::size_t fieldPosition(int itemPosition) { return 41 + kFieldWidth * std::size_t(itemPosition); }  // itemPosition >= 0
 
+// The code columns' labels (UTF-8), in output order, and the whole code's, the join key of
+// small-area boundaries.
+inline constexpr const char* kCodeLabels[] = {"県", "市区町村", "町丁･字等"};
+inline constexpr const char* kKeyLabel = "KEY_CODE";
+
 // Characters of a record of `fields` item fields.
 constexpr std::size_t recordLength(int fields) { return fieldPosition(fields) + kFieldWidth - 1; }
 
