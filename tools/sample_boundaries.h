@@ -8,9 +8,11 @@
 #include <QStringList>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string_view>
 #include <vector>
 
+#include "core/messages.h"
 #include "extract/files.h"
 #include "map/h7map.h"
 
@@ -23,8 +25,8 @@ struct BoundaryOptions {
 class SampleBoundaries {
  public:
   // Starts the boundaries that are to replace DIR/boundaries.gpkg, or DIR/boundaries.shp and
-  // its companions; null, with the reason in `why`, on failure.
-  static std::unique_ptr<SampleBoundaries> create(const QString& dir, const BoundaryOptions& options, QString* why);
+  // its companions.
+  static h7::Result<std::unique_ptr<SampleBoundaries>> create(const QString& dir, const BoundaryOptions& options);
   ~SampleBoundaries();
   // The files made: the GeoPackage, or the Shapefile's files (.shp first).
   static QStringList paths(const QString& dir, bool shapefile);
@@ -32,18 +34,18 @@ class SampleBoundaries {
   // fewer for a record cut short inside its code): each prefecture fills its own block of a
   // grid, records in order, row by row. A split area: a part of the square, then the rest of
   // it with an island in the free corner of its grid cell, so that no two areas overlap.
-  bool add(int prefecture, std::int64_t index, std::int64_t records, std::string_view key, QString* why);
+  std::optional<h7::Failure> add(int prefecture, std::int64_t index, std::int64_t records, std::string_view key);
   // Completes the file(s).
-  bool close(QString* why);
+  std::optional<h7::Failure> close();
   // The first file that exists and holds other bytes (empty: none); whether every file holds
   // the same bytes already.
   QString otherBytes() const;
   bool sameAsThere() const;
   // Replaces the files that do not hold the same bytes, all written before any is moved.
-  bool commit(QString* why);
+  std::optional<h7::Failure> commit();
 
  private:
-  bool failed(const h7map_failure& failure, QString* why) const;
+  h7::Failure failed(const h7map_failure& failure) const;
   bool sameAs(const QString& path, std::size_t file) const;  // made file `file` against `path`
   QStringList paths_;
   BoundaryOptions options_;

@@ -231,7 +231,19 @@ Failure msg::sample::badValue(const char* option, const std::string& value) {
       {"boundaries-format", QStringLiteral("gpkg or shp")},
       {"boundaries-split", QStringLiteral("a percentage from 0 to 100")},
   };
-  return {QStringLiteral("--%1: '%2' is not ").arg(QLatin1String(option), QString::fromStdString(value)) + kinds.at(option)};
+  return usage({QStringLiteral("--%1: '%2' is not ").arg(QLatin1String(option), QString::fromStdString(value)) + kinds.at(option)});
+}
+
+Failure msg::sample::badNames(NameFault fault, const QString& name) {
+  static const std::map<NameFault, QString> texts = {
+      {NameFault::TooFew, QStringLiteral("too few names")},
+      {NameFault::Length, QStringLiteral("bad length: ")},
+      {NameFault::Character, QStringLiteral("bad character in: ")},
+      {NameFault::NotShiftJis, QStringLiteral("not Shift-JIS: ")},
+      {NameFault::Commas, QStringLiteral("too few names with a comma")},
+      {NameFault::Quotes, QStringLiteral("wrong number of quoted names")},
+  };
+  return {QStringLiteral("internal error: ") + texts.at(fault) + name};
 }
 
 }  // namespace h7

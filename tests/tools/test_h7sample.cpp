@@ -86,8 +86,9 @@ TEST(H7Sample, Boundaries) {
 }
 
 // Each file of a Shapefile is kept as h7sample keeps any file: other bytes only with --force,
-// a missing one made again; the two options go with --boundaries only.
-TEST(H7Sample, BoundaryFilesAndOptions) {
+// a missing one made again; the two options go with --boundaries only. A refusal's status and
+// text: a command line it cannot take 2 with the hint, a folder it cannot make 1 without.
+TEST(H7Sample, FilesAndRefusals) {
   h7test::ScratchDir dir;
   const QStringList base = {"--data", "--boundaries", "--out", dir.path(), "--pref", "1", "--group", "3", "--records", "4"};
   const QStringList args = base + QStringList{"--boundaries-format", "shp"};
@@ -108,6 +109,9 @@ TEST(H7Sample, BoundaryFilesAndOptions) {
        "h7sample: " + text::onlyWithBoundaries().description + hint},
       {base + QStringList{"--boundaries-format", "kml"}, 2, "h7sample: " + text::badValue("boundaries-format", "kml").description + hint},
       {args + QStringList{"--boundaries-split", "101"}, 2, "h7sample: " + text::badValue("boundaries-split", "101").description + hint},
+      {{}, 2, "h7sample: " + text::nothingToDo().description + hint},
+      {{"--names", "--out", dir.path(), "--seed", "2"}, 2, "h7sample: " + text::onlyWithData().description + hint},
+      {{"--names", "--out", dir.file("boundaries.shp")}, 1, "h7sample: " + text::cannotCreateFolder(dir.file("boundaries.shp")).description + '\n'},
   };
   for (const auto& c : cases) EXPECT_EQ(sample(c.args), std::pair(c.status, c.err)) << c.args.join(' ').toStdString();
   EXPECT_EQ(std::pair(dir.bytes("boundaries.cpg"), dir.bytes("boundaries.dbf").substr(0, 1)), std::pair(cpg, std::string("\x03")));
