@@ -6,6 +6,7 @@
 #include "core/half_width.h"
 #include "core/sjis.h"
 #include "extract/files.h"
+#include "extract/kernels/choice.h"
 #include "extract/map_module.h"
 #include "sample_boundaries.h"
 
@@ -670,6 +671,7 @@ std::string comparable(const std::string& option, const std::string& value) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+  if (const int refused = h7::refusedKernelChoice()) return refused;
   QStringList arguments;
   for (int i = 1; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
   QList<QCommandLineOption> options;
