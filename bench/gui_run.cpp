@@ -14,16 +14,13 @@
 #include <QStringList>
 #include <cstdio>
 
-#include "extract/kernels/kernels.h"
+#include "extract/kernels/choice.h"
 #include "gui/message_box.h"
 #include "gui/screen_layout.h"
 #include "gui/form1.h"
 
 int main(int argc, char** argv) {
-  if (const auto kernels = h7::chooseKernels(); !kernels) {  // as h7select refuses it
-    std::fprintf(stderr, "%s\n", kernels.failure().description.toUtf8().constData());
-    return h7::exitStatus(kernels.failure());
-  }
+  if (const int refused = h7::refusedKernelChoice()) return refused;  // as h7select refuses it
   if (argc != 5) {
     std::fprintf(stderr, "Usage: gui_run INPUT_DIR OUTPUT_FILE PREF NAMES_DIR\n");
     return 2;

@@ -5,6 +5,7 @@
 #include "core/groups.h"
 #include "core/messages.h"
 #include "core/sjis.h"
+#include "extract/kernels/choice.h"
 #include "extract/map_module.h"
 #include "sample_arguments.h"
 #include "sample_boundaries.h"
@@ -86,6 +87,7 @@ h7::Result<Outcome> writeBoundaries(const QString& dir, const BoundaryOptions& o
 }  // namespace
 
 int main(int argc, char* argv[]) {
+  if (const int refused = h7::refusedKernelChoice()) return refused;
   QStringList arguments;
   for (int i = 1; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
   const h7::Result<SampleRequest> request = readArguments(arguments);

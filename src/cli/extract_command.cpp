@@ -6,7 +6,7 @@
 #include "cli/extract_arguments.h"
 #include "extract/files.h"
 #include "extract/item_names.h"
-#include "extract/kernels/kernels.h"
+#include "extract/kernels/choice.h"
 #include "extract/map_module.h"
 
 namespace h7::cli {
@@ -71,11 +71,6 @@ QString statsReport(const RunResult& r, int offset) {
 }  // namespace
 
 int runCommand(const QStringList& args, const QString& programFolder, std::FILE* out, std::FILE* err) {
-  const Result<const Kernels*> kernels = chooseKernels();
-  if (!kernels) {
-    print(err, kernels.failure().description + u'\n');
-    return exitStatus(kernels.failure());
-  }
   Result<Invocation> in = readInvocation(args, programFolder);
   if (!in) {
     print(err, errorMessage(in.failure()) + u'\n');
@@ -84,7 +79,7 @@ int runCommand(const QStringList& args, const QString& programFolder, std::FILE*
   switch (in->mode) {
     case Mode::Help: print(out, msg::extractHelp()); return 0;
     case Mode::Version:
-      print(out, QStringLiteral("h7extract " H7_VERSION "\nkernel: %1\n").arg(QLatin1String((*kernels)->name)));
+      print(out, QStringLiteral("h7extract " H7_VERSION "\nkernel: %1\n").arg(QLatin1String(activeKernels().name)));
       return 0;
     case Mode::ListItems: return listItems(*in, out, err);
     case Mode::Extract: break;

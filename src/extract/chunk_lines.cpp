@@ -16,12 +16,6 @@ constexpr std::size_t kOverrunStep = 4096;
 constexpr std::size_t kLineEndProbe = 64 * 1024;
 constexpr long long kLineEndLookMost = 16LL << 20;
 
-// The first `eol` in [from, to), or nullptr; notes in `high` whether a byte before it is
-// 0x80 or above, so that a line need not be scanned again for double-byte characters.
-const char* findEndNotingHigh(const char* from, const char* to, char eol, bool& high) {
-  return activeKernels().findLineEnd(from, to, eol, high);
-}
-
 }  // namespace
 
 char lineEndOf(ByteSource& source) {
@@ -43,9 +37,10 @@ char lineEndOf(ByteSource& source) {
   return lf ? '\n' : '\r';
 }
 
-ChunkLines::ChunkLines(ByteSource& source, long long begin, long long end, std::size_t keep, std::vector<char>& block,
-                       char eol, std::size_t longLine)
-    : source_(source),
+ChunkLines::ChunkLines(const Kernels& kernels, ByteSource& source, long long begin, long long end, std::size_t keep,
+                       std::vector<char>& block, char eol, std::size_t longLine)
+    : kernels_(kernels),
+      source_(source),
       begin_(begin),
       end_(end),
       eol_(eol),
@@ -95,14 +90,14 @@ bool ChunkLines::findFirstStart() {
   if (begin_ == 0) return true;
   for (;;) {
     if (!haveByte()) return false;
-    const char* cr = findEnd(buf_ + at_, buf_ + n_);
-    if (!cr) {
+    const char* lineEnd = findEnd(buf_ + at_, buf_ + n_);
+    if (!lineEnd) {
       at_ = n_;
-      if (pos_ + (long long)n_ >= end_) return false;  // any later CR starts a line past the end
+      if (pos_ + (long long)n_ >= end_) return false;  // any later line end starts a line past the end
       continue;
     }
-    at_ = std::size_t(cr - buf_) + 1;
-    if (!haveByte()) return false;  // nothing follows the CR: no line starts there
+    at_ = std::size_t(lineEnd - buf_) + 1;
+    if (!haveByte()) return false;  // nothing follows the line end: no line starts there
     const long long start = pos_ + (long long)at_ + (eol_ == '\r' && buf_[at_] == '\n');
     if (start >= begin_) {
       afterCr_ = eol_ == '\r';
@@ -160,12 +155,14 @@ bool ChunkLines::next(std::string_view& line) {
   high_ = false;
   kind_ = LineKind::Plain;
   for (;;) {
-    if (const char* cr = findEndNotingHigh(buf_ + from, buf_ + n_, eol_, high_)) {
-      std::size_t length = std::size_t(cr - buf_) - at_;
-      if (eol_ == '\n' && length > 0 && cr[-1] == '\r') --length;  // CR LF ends a line in LF mode too
+    // The line end, noting whether a byte before it is 0x80 or above, so that the line
+    // need not be scanned again for double-byte characters.
+    if (const char* lineEnd = kernels_.findLineEnd(buf_ + from, buf_ + n_, eol_, high_)) {
+      std::size_t length = std::size_t(lineEnd - buf_) - at_;
+      if (eol_ == '\n' && length > 0 && lineEnd[-1] == '\r') --length;  // CR LF ends a line in LF mode too
       line = std::string_view(buf_ + at_, length);
       if (longLine_ && length > longLine_) kind_ = holdsOtherEnd(line) ? LineKind::Mixed : LineKind::Long;
-      at_ = std::size_t(cr - buf_) + 1;
+      at_ = std::size_t(lineEnd - buf_) + 1;
       afterCr_ = eol_ == '\r';
       return true;
     }
@@ -183,7 +180,7 @@ bool ChunkLines::next(std::string_view& line) {
       line = head_;
       return true;
     }
-    from = n_;  // no CR before here
+    from = n_;  // no line end before here
     if (n_ == cap_) {
       from -= at_;
       dropBefore(at_);
@@ -192,11 +189,11 @@ bool ChunkLines::next(std::string_view& line) {
   }
 }
 
-
 std::optional<Failure> forEachLineOf(ByteSource& source, std::size_t keep, std::size_t blockBytes,
                                      const std::function<bool(std::string_view)>& line, std::size_t longLine) {
   std::vector<char> block(std::max(blockBytes, keep + 2));
   Chunk c;
+  c.kernels = kernelsFor(KernelId::Scalar);  // small files, whose lines are not scanned for high bytes
   c.source = &source;
   c.eol = lineEndOf(source);
   c.keep = keep;

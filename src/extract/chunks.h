@@ -23,6 +23,7 @@
 #include "core/messages.h"
 #include "extract/byte_buffer.h"
 #include "extract/files.h"
+#include "extract/kernels/kernels.h"
 
 namespace h7 {
 
@@ -39,14 +40,15 @@ char lineEndOf(ByteSource& source);
 enum class LineKind { Plain, Long, Mixed };
 
 // The lines that start in [begin, end) of a source, read through `block` (at least `keep`
-// + 2 bytes, reused, never grown). A line longer than the block gives only its first
-// `keep` bytes, so memory stays bounded on a file without line ends; the last line may
-// run on past `end`. `eol` ends a line; after a CR an LF belongs to the same end, and in LF
-// mode a CR before the LF too. Lines longer than `longLine` bytes (0: none) are told apart.
+// + 2 bytes, reused, never grown), their ends found by `kernels`. A line longer than the
+// block gives only its first `keep` bytes, so memory stays bounded on a file without line
+// ends; the last line may run on past `end`. `eol` ends a line; after a CR an LF belongs to
+// the same end, and in LF mode a CR before the LF too. Lines longer than `longLine` bytes
+// (0: none) are told apart.
 class ChunkLines {
  public:
-  ChunkLines(ByteSource& source, long long begin, long long end, std::size_t keep, std::vector<char>& block,
-             char eol = '\r', std::size_t longLine = 0);
+  ChunkLines(const Kernels& kernels, ByteSource& source, long long begin, long long end, std::size_t keep,
+             std::vector<char>& block, char eol = '\r', std::size_t longLine = 0);
   // The next line without its end; false at the end of the chunk or on a read failure.
   // The line stays valid until the next call.
   bool next(std::string_view& line);
@@ -66,6 +68,7 @@ class ChunkLines {
   const char* findEnd(const char* from, const char* to) const;
   bool holdsOtherEnd(std::string_view part) const;  // an LF in CR mode, a CR in LF mode
 
+  const Kernels& kernels_;
   ByteSource& source_;
   const long long begin_, end_;
   const char eol_;
@@ -84,6 +87,7 @@ class ChunkLines {
 
 // A byte range of one file and what its lines gave.
 struct Chunk {
+  const Kernels* kernels = nullptr;    // what finds the line ends
   ByteSource* source = nullptr;
   char eol = '\r';                     // the byte that ends the file's lines
   long long begin = 0, end = LLONG_MAX;
@@ -115,7 +119,7 @@ struct Chunk {
 // long line is noted.
 template <class F>
 void forEachLine(Chunk& c, F&& line) {
-  ChunkLines lines(*c.source, c.begin, c.end, c.keep, *c.block, c.eol, c.longLine);
+  ChunkLines lines(*c.kernels, *c.source, c.begin, c.end, c.keep, *c.block, c.eol, c.longLine);
   std::string_view l;
   while (lines.next(l)) {
     if (lines.kind() == LineKind::Mixed) {
@@ -143,18 +147,20 @@ struct PipelineResult {
 };
 
 // Runs every chunk of the sources (files cut at multiples of `chunkBytes`; one of unknown
-// size read in order as one; lines longer than `longLine` told apart) through `process` on `threads` workers (0: on the calling
-// thread), and hands the output to `collect` in order on the calling thread, a piece at a
-// time. `process` reads its chunk with forEachLine. `collect` returns a failure to stop; a
-// chunk's own failure stops after its output is collected. `progress` gets the counts of
-// lines and bytes read after each collected piece, and at least every 50 ms while the
-// calling thread waits.
-PipelineResult runPipeline(const std::vector<ByteSource*>& sources, std::size_t keep, std::size_t longLine,
-                           std::size_t chunkBytes, int threads, const std::function<void(Chunk&)>& process,
+// size read in order as one; lines longer than `longLine` told apart; line ends found by
+// `kernels`) through `process` on `threads` workers (0: on the calling thread), and hands
+// the output to `collect` in order on the calling thread, a piece at a time. `process`
+// reads its chunk with forEachLine. `collect` returns a failure to stop; a chunk's own
+// failure stops after its output is collected. `progress` gets the counts of lines and
+// bytes read after each collected piece, and at least every 50 ms while the calling
+// thread waits.
+PipelineResult runPipeline(const Kernels& kernels, const std::vector<ByteSource*>& sources, std::size_t keep,
+                           std::size_t longLine, std::size_t chunkBytes, int threads,
+                           const std::function<void(Chunk&)>& process,
                            const std::function<std::optional<Failure>(Chunk&)>& collect,
                            const std::function<void(long long lines, long long bytes)>& progress);
 
-// The worker count for this machine: one per core beyond the first, at least one.
+// The worker count for this machine: one per core but one, two on two cores, one on one.
 int defaultWorkerCount();
 
 // Calls `line` for each line of a source, in order, on the calling thread, until it

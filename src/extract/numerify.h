@@ -11,11 +11,6 @@ namespace h7 {
 // The numeric value of a field in canonical form; false when it does not fit a double.
 bool appendNumerified(ByteBuffer& out, std::string_view field);
 
-// The same at `out` (room for kCanonicalMax bytes), for a field the kernels' own paths do
-// not take: a plain decimal straight from its digits, anything else by the general rule.
-// nullptr when the value does not fit a double.
-char* writeOtherNumber(char* out, std::string_view field);
-
 // The value a numerified field stands for, as a number (negative zero as 0, as its canonical
 // form prints it); none when it does not fit a double.
 std::optional<double> numerifiedValue(std::string_view field);

@@ -27,8 +27,8 @@ namespace {
 
 // The chunks of all sources, in order: each file cut at multiples of `bytes`; a file of
 // unknown size is one chunk, read in order.
-std::vector<Chunk> cutIntoChunks(const std::vector<ByteSource*>& sources, std::size_t keep, std::size_t longLine,
-                                 std::size_t bytes) {
+std::vector<Chunk> cutIntoChunks(const Kernels& kernels, const std::vector<ByteSource*>& sources, std::size_t keep,
+                                 std::size_t longLine, std::size_t bytes) {
   std::vector<Chunk> chunks;
   for (ByteSource* s : sources) {
     const long long size = s->size();
@@ -36,6 +36,7 @@ std::vector<Chunk> cutIntoChunks(const std::vector<ByteSource*>& sources, std::s
     const char eol = lineEndOf(*s);
     for (long long begin = 0;; begin += step) {
       Chunk& c = chunks.emplace_back();
+      c.kernels = &kernels;
       c.source = s;
       c.eol = eol;
       c.keep = keep;
@@ -151,12 +152,13 @@ class Workers {
 
 }  // namespace
 
-PipelineResult runPipeline(const std::vector<ByteSource*>& sources, std::size_t keep, std::size_t longLine,
-                           std::size_t chunkBytes, int threads, const std::function<void(Chunk&)>& process,
+PipelineResult runPipeline(const Kernels& kernels, const std::vector<ByteSource*>& sources, std::size_t keep,
+                           std::size_t longLine, std::size_t chunkBytes, int threads,
+                           const std::function<void(Chunk&)>& process,
                            const std::function<std::optional<Failure>(Chunk&)>& collect,
                            const std::function<void(long long lines, long long bytes)>& progress) {
   PipelineResult result;
-  std::vector<Chunk> plan = cutIntoChunks(sources, keep, longLine, chunkBytes);
+  std::vector<Chunk> plan = cutIntoChunks(kernels, sources, keep, longLine, chunkBytes);
   const std::size_t blockBytes = std::max(std::min(chunkBytes, kBlockBytes), keep + 2);
   std::vector<char> block;  // the calling thread's, without workers
   ByteBuffer spare;

@@ -23,9 +23,9 @@ struct RecordLayout {
   // (",NUMBER,\"NAME\"") before its value.
   std::vector<std::string> longLabels;
   std::size_t lastPosition = kAreaPos + kAreaLen - 1;  // last character position read
-  const Kernels* kernels = nullptr;  // what writes the fields of whole records
+  const Kernels* kernels = nullptr;  // the run's: what finds line ends and writes the fields of whole records
 };
-RecordLayout makeLayout(std::vector<int> positions, bool numerify, const Kernels& kernels = activeKernels());
+RecordLayout makeLayout(std::vector<int> positions, bool numerify, const Kernels& kernels);
 
 // The output line of one record (the lines, in the long form), with CR LF; false when a
 // numerified value overflows.

@@ -34,7 +34,7 @@ constexpr std::size_t bytesToKeep(std::size_t lastPosition) { return 2 * lastPos
 // none, or only an area name in front of the item fields.
 class RecordView {
  public:
-  explicit RecordView(const Kernels& kernels = activeKernels()) : kernels_(&kernels) {}
+  explicit RecordView(const Kernels& kernels) : kernels_(&kernels) {}
   // `lastPosition`: the last character position that will be asked for. A line known to
   // hold no byte of 0x80 or above is not scanned for double-byte characters.
   void reset(std::string_view line, std::size_t lastPosition, bool mayHoldHighBytes = true);

@@ -9,6 +9,7 @@
 #include "extract/csv_target.h"
 #include "extract/files.h"
 #include "extract/item_names.h"
+#include "extract/kernels/choice.h"
 #include "extract/map_target.h"
 #include "extract/municipality_filter.h"
 #include "extract/output_items.h"
@@ -123,7 +124,7 @@ PipelineResult writeRecords(const RunInputs& in, const TabulationGroup& group, R
   auto process = [&](Chunk& c) {
     c.pieceBytes = pieceBytes;
     c.out.room(roomPerChunk);
-    RecordView record;
+    RecordView record(*layout.kernels);
     forEachLine(c, [&](std::string_view line, bool mayHoldHighBytes) {
       ++c.lines;
       if (in.municipalityFilter) {  // the code alone first: a record left out costs little
@@ -154,8 +155,8 @@ PipelineResult writeRecords(const RunInputs& in, const TabulationGroup& group, R
   std::vector<ByteSource*> sources;
   for (auto& file : files.data) sources.push_back(file.get());
   const int threads = in.threads < 0 ? defaultWorkerCount() : in.threads;
-  return runPipeline(sources, bytesToKeep(layout.lastPosition), 2 * recordLength(group.fieldsPerRecord), chunkBytes,
-                     threads, process, collect, progress);
+  return runPipeline(*layout.kernels, sources, bytesToKeep(layout.lastPosition), 2 * recordLength(group.fieldsPerRecord),
+                     chunkBytes, threads, process, collect, progress);
 }
 
 RunResult failed(RunResult r, const Failure& failure, RunEnd end = RunEnd::Failed) {
@@ -202,7 +203,7 @@ RunResult runExtraction(const RunInputs& in, const RunProgress& progress) {
 
   r.itemPositions = positions;
   if (in.stats) r.noNumber.assign(positions.size(), 0);
-  RecordLayout layout = makeLayout(std::move(positions), in.numerify);
+  RecordLayout layout = makeLayout(std::move(positions), in.numerify, activeKernels());
   layout.key = in.key;
   if (in.longForm) {  // ",NUMBER,\"NAME\"" before each value, once per item position
     layout.longLabels.resize(kNameSlots);

@@ -57,7 +57,7 @@ struct RunInputs {
   bool longForm = false;  // a line per area and output item: codes, item number, item name, value
   int outputDescriptor = -1;  // 0 or more: the output goes to this open descriptor, not to outputFile
   MapRequest map;             // with boundaries: outputFile is a GeoPackage (utf8 and longForm do not apply)
-  int threads = -1;      // worker threads for the records: -1 one per core, 0 none
+  int threads = -1;      // worker threads for the records: -1 the machine's (defaultWorkerCount), 0 none
   std::size_t chunkBytes = std::size_t(2) << 20;  // files are cut into pieces of this size for the workers
 };
 

@@ -8,10 +8,9 @@
 #include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
-#include <cstdio>
 
 #include "gui/form1.h"
-#include "extract/kernels/kernels.h"
+#include "extract/kernels/choice.h"
 #include "gui/screen_layout.h"
 
 namespace {
@@ -46,10 +45,7 @@ void reportState(const Form1& form1, const QString& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (const auto kernels = h7::chooseKernels(); !kernels) {
-    std::fprintf(stderr, "%s\n", kernels.failure().description.toUtf8().constData());
-    return h7::exitStatus(kernels.failure());
-  }
+  if (const int refused = h7::refusedKernelChoice()) return refused;
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("h7select"));
   h7::setUpApplicationLook();

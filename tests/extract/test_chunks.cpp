@@ -7,6 +7,7 @@
 #include <random>
 
 #include "extract/chunks.h"
+#include "extract/kernels/choice.h"
 #include "support/testutil.h"
 
 namespace {
@@ -16,7 +17,7 @@ using Lines = std::vector<std::string>;
 h7::PipelineResult pipeline(std::vector<h7::ByteSource*> sources, std::size_t keep, std::size_t chunkBytes,
                             int threads, Lines& lines, std::size_t longLine = 0) {
   return h7::runPipeline(
-      sources, keep, longLine, chunkBytes, threads,
+      h7::activeKernels(), sources, keep, longLine, chunkBytes, threads,
       [&](h7::Chunk& c) {
         h7::forEachLine(c, [&](std::string_view line) {
           c.out.append(line.substr(0, keep));

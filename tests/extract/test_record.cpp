@@ -6,6 +6,7 @@
 #include <random>
 
 #include "core/numeric.h"
+#include "extract/kernels/choice.h"
 #include "extract/record.h"
 #include "support/record_model.h"
 #include "support/testutil.h"

@@ -14,14 +14,14 @@ namespace {
 using kernels::kWidth;
 
 const char* findLineEnd(const char* p, const char* end, char endByte, bool& high) {
-  const __m512i cr = _mm512_set1_epi8(endByte);
+  const __m512i e = _mm512_set1_epi8(endByte);
   __m512i seen = _mm512_setzero_si512();
   // Four blocks a turn while no line end is among them.
   for (; end - p >= 256; p += 256) {
     const __m512i a = _mm512_loadu_si512(p), b = _mm512_loadu_si512(p + 64), c = _mm512_loadu_si512(p + 128),
                   d = _mm512_loadu_si512(p + 192);
-    if (_mm512_cmpeq_epi8_mask(a, cr) | _mm512_cmpeq_epi8_mask(b, cr) | _mm512_cmpeq_epi8_mask(c, cr) |
-        _mm512_cmpeq_epi8_mask(d, cr))
+    if (_mm512_cmpeq_epi8_mask(a, e) | _mm512_cmpeq_epi8_mask(b, e) | _mm512_cmpeq_epi8_mask(c, e) |
+        _mm512_cmpeq_epi8_mask(d, e))
       break;
     seen = _mm512_or_si512(_mm512_or_si512(seen, _mm512_or_si512(a, b)), _mm512_or_si512(c, d));
   }
@@ -29,11 +29,11 @@ const char* findLineEnd(const char* p, const char* end, char endByte, bool& high
     const std::size_t left = std::size_t(end - p);
     const __mmask64 valid = left >= 64 ? ~0ULL : left ? ~0ULL >> (64 - left) : 0;
     const __m512i v = _mm512_maskz_loadu_epi8(valid, p);
-    const __mmask64 crs = _mm512_cmpeq_epi8_mask(v, cr) & valid;
-    if (crs || left <= 64) {
-      const __mmask64 before = crs ? (crs & -crs) - 1 : valid;
+    const __mmask64 ends = _mm512_cmpeq_epi8_mask(v, e) & valid;
+    if (ends || left <= 64) {
+      const __mmask64 before = ends ? (ends & -ends) - 1 : valid;  // the bytes below the lowest end (x & -x)
       high |= (_mm512_movepi8_mask(seen) | (_mm512_movepi8_mask(v) & before)) != 0;
-      return crs ? p + __builtin_ctzll(crs) : nullptr;
+      return ends ? p + __builtin_ctzll(ends) : nullptr;
     }
     seen = _mm512_or_si512(seen, v);
   }
@@ -93,10 +93,16 @@ char* rawFields(char* out, const char* line, const FieldRun* runs, std::size_t r
   return out;
 }
 
+// Per slot, its leading blanks: the run of `blank` bits from the slot's first byte on. Its
+// first bit added carries through the run and stops at the first other byte (the carry
+// that turns off a run of ones, H. S. Warren, Hacker's Delight, 2-1); the bits the sum
+// changed, where `blank` is set, are the run.
+constexpr std::uint64_t leadingBlanks(std::uint64_t blank) { return ((blank + kFirstBits) ^ blank) & blank; }
+
 // Slots that are all blank, or blanks and one last byte that is no digit (X, -), take
 // a 0 as their last byte: they numerify to 0, as a lone 0 does.
 inline __m512i zeroLoneBytes(__m512i x, std::uint64_t& blank, std::uint64_t& digit, std::uint64_t& zero) {
-  const std::uint64_t leading = ((blank + kFirstBits) ^ blank) & blank;
+  const std::uint64_t leading = leadingBlanks(blank);
   const std::uint64_t lone = leading << 1 & kLastBits & ~digit;
   blank &= ~lone;
   digit |= lone;
@@ -120,7 +126,7 @@ inline __m512i zeroLoneBytes(__m512i x, std::uint64_t& blank, std::uint64_t& dig
   const std::uint64_t point = _mm512_cmpeq_epi8_mask(x, _mm512_set1_epi8('.'));
   // Per slot, by carries and borrows that stay inside it: its leading blanks, its first
   // kept byte, the lowest byte that is neither digit nor sign, the bytes from it on.
-  const std::uint64_t leading = ((blank + kFirstBits) ^ blank) & blank;
+  const std::uint64_t leading = leadingBlanks(blank);
   const std::uint64_t kept = kFieldBits & active & ~leading;
   const std::uint64_t first = kept & ~(kept << 1);
   const std::uint64_t sign = first & minus;
@@ -170,7 +176,7 @@ char* numerifiedFields(char* out, const char* line, const FieldRun* runs, std::s
       std::uint64_t digit = _mm512_cmple_epu8_mask(_mm512_sub_epi8(x, _mm512_set1_epi8('0')), _mm512_set1_epi8(9));
       std::uint64_t zero = _mm512_cmpeq_epi8_mask(x, _mm512_set1_epi8('0'));
       x = zeroLoneBytes(x, blank, digit, zero);
-      const std::uint64_t leading = ((blank + kFirstBits) ^ blank) & blank;
+      const std::uint64_t leading = leadingBlanks(blank);
       const std::uint64_t kept = kFieldBits & ~leading;
       const std::uint64_t first = kept & ~(kept << 1);
       if ((kept & ~digit) | (first & zero & ~kLastBits)) {

@@ -4,13 +4,18 @@
 
 #include <cstdint>
 #include <cstring>
-#include <string_view>
 
-#include "extract/numerify.h"
+namespace h7::kernels {
+
+// The `n` bytes of a field numerified at `out` (room for the longest canonical form,
+// kCanonicalMax), for one the kernels' own paths do not take: a plain decimal straight
+// from its digits, anything else by the general rule. nullptr when the value does not fit
+// a double. Built once, in field.cpp, without vector instructions; plain pointers, so that
+// no inline function of the standard library is instantiated in the vector files.
+char* writeOtherNumber(char* out, const char* field, std::size_t n);
 
 // Internal to each kernel file: the vector kernels' copies are built for their own
 // instruction sets and must not stand in for the others.
-namespace h7::kernels {
 namespace {
 
 constexpr std::size_t kWidth = 10;
@@ -41,6 +46,8 @@ constexpr std::size_t kWidth = 10;
   const bool negative = f[i] == '-';
   const std::size_t first = i + negative;
   // Bytes from `first` on that are not digits: above '9', below '0', or 0x80 and above.
+  // The SWAR digit test of D. Lemire's fast_float (is_made_of_eight_digits_fast), on ten
+  // bytes; the high bit set before subtracting, so that no borrow crosses into a neighbour.
   const U notDigit = (((v + each(0x46)) | ~((v | each(0x80)) - each(0x30)) | v) & each(0x80)) >> (8 * first);
   // Taken elsewhere: a sign without digits, leading zeros, -0. One branch on all: whole
   // numbers of any width and lone zeros mix at random in real data.
@@ -56,7 +63,7 @@ constexpr std::size_t kWidth = 10;
 // A whole field numerified (room for 24 bytes); nullptr when it does not fit a double.
 [[gnu::always_inline]] inline char* writeWholeField(char* out, const char* field) {
   if (char* end = writeRightAlignedInteger(out, field)) return end;
-  return writeOtherNumber(out, std::string_view(field, kWidth));
+  return writeOtherNumber(out, field, kWidth);
 }
 
 }  // namespace

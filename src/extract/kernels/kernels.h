@@ -1,15 +1,12 @@
 // The byte and field kernels: the loops that touch every byte of a census file, one
 // implementation per instruction set (kernels/scalar.cpp, avx2.cpp, avx512.cpp), all
-// giving the same results. The set is chosen once, at start, from the processor;
-// H7_KERNEL=avx512|avx2|scalar forces one.
+// giving the same results. Which one a run uses is chosen once, at start (choice.h).
+// Without Qt: the vector files include it.
 #pragma once
 
 #include <cstddef>
 #include <cstring>
-#include <string>
 #include <vector>
-
-#include "core/messages.h"
 
 namespace h7 {
 
@@ -43,14 +40,6 @@ struct Kernels {
 const Kernels* kernelsFor(KernelId id);
 // Those the processor has, the fastest first.
 std::vector<const Kernels*> availableKernels();
-// The kernels H7_KERNEL names (letter case and blanks around the name aside), or without
-// it the fastest the processor has; a failure (exit status 2) when it names no kernel or
-// one that the processor lacks, each with its own message. Every program checks it at
-// start and ends with the failure's description and exit status.
-Result<const Kernels*> chooseKernels();
-// The kernels in use, chosen once at first use (the fastest where H7_KERNEL is not
-// usable: every program refuses such a value at start, through chooseKernels).
-const Kernels& activeKernels();
 
 // The first `end` byte in [from, to), or nullptr.
 inline const char* findByte(const char* from, const char* to, char end) {
