@@ -5,10 +5,11 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/field_width.h"
 #include "core/groups.h"
 #include "sample_random.h"
 
-constexpr int kFieldWidth = 10;
+using h7::kFieldWidth;
 
 enum class Kind : std::uint8_t { Count, Ratio, Average };
 

@@ -1,5 +1,7 @@
-// Every text the user reads, in one table, and the one shape of a failure: a description
-// that screens and h7extract show after "ERROR  ".
+// The programs' messages in one table (failures, completions, warnings, progress, help and
+// the join's counts), and the one shape of a failure: a description that screens and
+// h7extract show after "ERROR  ". The screens' captions and tips stay with their controls
+// (gui/form*.cpp), the output's column labels with the output (extract/record_view.h).
 #pragma once
 
 #include <QString>

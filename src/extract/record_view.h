@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/field_width.h"
 #include "extract/kernels/kernels.h"
 
 namespace h7 {
@@ -14,7 +15,6 @@ constexpr std::size_t kPrefecturePos = 16, kPrefectureLen = 2;
 constexpr std::size_t kMunicipalityPos = 18, kMunicipalityLen = 3;
 constexpr std::size_t kAreaPos = 21, kAreaLen = 6;
 constexpr std::size_t kKeyPos = kPrefecturePos, kKeyLen = kPrefectureLen + kMunicipalityLen + kAreaLen;  // the whole code
-constexpr std::size_t kFieldWidth = 10;
 constexpr std::size_t fieldPosition(int itemPosition) { return 41 + kFieldWidth * std::size_t(itemPosition); }  // itemPosition >= 0
 
 // The code columns' labels (UTF-8), in output order, and the whole code's, the join key of

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "core/field_width.h"
+
 namespace h7::kernels {
 
 // The `n` bytes of a field numerified at `out` (room for the longest canonical form,
@@ -18,7 +20,7 @@ char* writeOtherNumber(char* out, const char* field, std::size_t n);
 // instruction sets and must not stand in for the others.
 namespace {
 
-constexpr std::size_t kWidth = 10;
+constexpr std::size_t kWidth = h7::kFieldWidth;
 
 // The most common fields: blanks, then a whole number without leading zeros (or a lone
 // 0; not -0); all blanks, or blanks and one byte that is no digit (X, -), numerify to 0.
