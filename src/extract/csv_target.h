@@ -4,7 +4,7 @@
 
 #include "extract/files.h"
 #include "extract/output_target.h"
-#include "extract/run.h"
+#include "extract/run_inputs.h"
 
 namespace h7 {
 

@@ -10,7 +10,7 @@
 #include "extract/files.h"
 #include "extract/output_target.h"
 #include "extract/record.h"
-#include "extract/run.h"
+#include "extract/run_inputs.h"
 #include "map/h7map.h"
 
 namespace h7 {
