@@ -12,7 +12,9 @@ namespace {
 
 using namespace h7;
 
+// The entries, or the failure's text: a failed list is reported, never dereferenced.
 QString listed(const Result<std::vector<ItemListEntry>>& list) {
+  if (!list) return QStringLiteral("failure: ") + list.failure().description;
   QStringList rows;
   for (const ItemListEntry& e : *list) rows << QString::number(e.number) + u'|' + e.name;
   return rows.join(u' ');
