@@ -3,7 +3,7 @@
 # Usage: scripts/deps.sh [build|test|run|gui|desktop|bench|fuzz|package|emulate|map|readme|npm]...
 set -euo pipefail
 
-packages=(build-essential cmake qt6-base-dev libgtest-dev help2man libgdal-dev)  # GDAL: the map output
+packages=(build-essential cmake qt6-base-dev libgtest-dev help2man libgdal-dev libarchive-dev)  # GDAL: the map output; libarchive: archives
 for want in "$@"; do
   case "$want" in
     build) ;;
