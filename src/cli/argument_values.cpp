@@ -10,6 +10,7 @@
 #include "core/municipality_rule.h"
 #include "core/numeric.h"
 #include "core/prefecture_rule.h"
+#include "extract/census_files.h"
 #include "extract/files.h"
 #include "extract/output_items.h"
 
@@ -116,7 +117,7 @@ Result<PrefectureList> parsePrefectures(const QString& text) {
 
 QStringList prefecturesFound(const QString& folder, const TabulationGroup& group) {
   QStringList found;
-  forEachName(folder, [&](std::string_view entry) {
+  forEachCensusEntry(folder, [&](std::string_view entry) {  // a location that cannot be read fails when read
     const std::optional<CensusName> name = readCensusName(entry);
     if (!name || name->group != &group || name->prefecture.isEmpty()) return;
     const QString& pref = name->prefecture;

@@ -23,14 +23,20 @@ const TabulationGroup* tabulationGroup(int number) {
   return number >= 1 && number <= 3 ? &kGroups[number - 1] : nullptr;
 }
 
+QString censusDataName(const QString& prefecture, const TabulationGroup& g) {
+  return QStringLiteral("H7S") + prefecture + QLatin1String(g.dataSuffix);
+}
+
+QString itemNameFileName(const TabulationGroup& g) { return QStringLiteral("NAMEH7") + QLatin1String(g.nameSuffix); }
+
 QString censusDataPath(const QString& folder, const QString& prefecture, const TabulationGroup& g) {
   QString path = folder;
   if (!endsInSeparator(path)) path += QDir::separator();
-  return path + QStringLiteral("H7S") + prefecture + QLatin1String(g.dataSuffix);
+  return path + censusDataName(prefecture, g);
 }
 
 QString itemNamePath(const QString& folder, const TabulationGroup& g) {
-  return folder + QDir::separator() + QStringLiteral("NAMEH7") + QLatin1String(g.nameSuffix);
+  return folder + QDir::separator() + itemNameFileName(g);
 }
 
 std::optional<CensusName> readCensusName(std::string_view name) {
@@ -45,6 +51,14 @@ std::optional<CensusName> readCensusName(std::string_view name) {
     if (name.size() == 6 + std::strlen(g.nameSuffix) && is(0, "NAMEH7") && is(6, g.nameSuffix)) return CensusName{&g, {}};
   }
   return std::nullopt;
+}
+
+std::string_view withoutCompressionSuffix(std::string_view name) {
+  for (const char* suffix : kCompressionSuffixes) {
+    const std::size_t n = std::strlen(suffix);
+    if (name.size() > n && ::strncasecmp(name.data() + name.size() - n, suffix, n) == 0) return name.substr(0, name.size() - n);
+  }
+  return name;
 }
 
 QString censusDataPattern(const TabulationGroup& g) { return QStringLiteral("H7S??") + QLatin1String(g.dataSuffix); }

@@ -21,6 +21,11 @@ struct TabulationGroup {
 // The group of number 1..3, or nullptr for any other number (no group selected).
 const TabulationGroup* tabulationGroup(int number);
 
+// A census data file's name: "H7S", the prefecture text as the field holds it, the
+// group's data suffix; an item-name file's: "NAMEH7" + the group's name suffix.
+QString censusDataName(const QString& prefecture, const TabulationGroup& g);
+QString itemNameFileName(const TabulationGroup& g);
+
 // Census data file path: folder, a separator unless it ends in one, "H7S", the
 // prefecture text as the field holds it, the group's data suffix.
 QString censusDataPath(const QString& folder, const QString& prefecture, const TabulationGroup& g);
@@ -35,6 +40,10 @@ struct CensusName {
   QString prefecture;
 };
 std::optional<CensusName> readCensusName(std::string_view name);
+// The suffixes of a file compressed on its own that is read as the file it holds.
+inline constexpr const char* kCompressionSuffixes[] = {".gz", ".bz2", ".xz"};
+// The name without such a suffix (any letter case); the name itself when it has none.
+std::string_view withoutCompressionSuffix(std::string_view name);
 // The group's data file names as a user reads them: "H7S??S1.DAT".
 QString censusDataPattern(const TabulationGroup& g);
 

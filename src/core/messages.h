@@ -100,6 +100,19 @@ inline Failure mixedLineEnds() {
   return {QStringLiteral("改行コードが混在しています（CR と LF の両方で終わる行があります）。")};
 }
 inline Failure changedWhileRead() { return {QStringLiteral("ファイルが読み込み中に変更されました。")}; }
+// Archives (a data location that is a file) and their members.
+inline Failure notAnArchive() { return {QStringLiteral("フォルダでもアーカイブでもありません。")}; }
+inline Failure archiveUnreadable(const QString& why) { return {QStringLiteral("アーカイブを読めません（%1）。").arg(why)}; }
+inline Failure encryptedMember() { return {QStringLiteral("暗号化されたメンバーは読めません。")}; }
+inline Failure memberSizeDiffers(long long read, long long recorded) {
+  return {QStringLiteral("メンバーの大きさが記録と違います（%1 バイトを読み、記録は %2 バイト）。").arg(read).arg(recorded)};
+}
+inline Failure twoMembers(const QString& a, const QString& b) {
+  return {QStringLiteral("同じファイルに当たるメンバーが2つあります: %1, %2").arg(a, b)};
+}
+inline Failure archiveLibraryMissing(const QString& why) {
+  return {QStringLiteral("アーカイブを読むライブラリを読み込めません: ") + why};
+}
 // A line of more than twice a record's length without the other line end: read by its positions.
 inline QString longLine(const QString& where) {
   return QStringLiteral("警告  行がレコード長の 2 倍より長いため、先頭の部分だけを読みました。 (%1)").arg(where);

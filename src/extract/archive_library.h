@@ -14,7 +14,7 @@ namespace h7 {
   X(archive_read_support_format_raw) X(archive_read_support_format_empty) X(archive_read_open_fd)                 \
   X(archive_read_next_header) X(archive_read_data) X(archive_read_data_skip) X(archive_read_free)               \
   X(archive_read_has_encrypted_entries) X(archive_error_string) X(archive_errno) X(archive_format)               \
-  X(archive_filter_count) X(archive_filter_code) X(archive_filter_bytes) X(archive_entry_pathname)               \
+  X(archive_filter_count) X(archive_filter_code) X(archive_filter_bytes) X(archive_entry_pathname) X(archive_entry_pathname_utf8)               \
   X(archive_entry_filetype) X(archive_entry_size) X(archive_entry_size_is_set) X(archive_entry_is_encrypted)     \
   X(archive_write_new) X(archive_write_set_format_zip) X(archive_write_set_format_pax_restricted)                \
   X(archive_write_add_filter_gzip) X(archive_write_set_options) X(archive_write_set_bytes_in_last_block)          \

@@ -131,11 +131,11 @@ void forEachLine(Chunk& c, F&& line) {
     bool more;
     if constexpr (std::is_invocable_v<F, std::string_view, bool>) more = line(l, lines.mayHoldHighBytes());
     else more = line(l);
-    if (c.end == LLONG_MAX) c.inputBytes = lines.stoppedAt() - c.begin;
+    if (c.end == LLONG_MAX) c.inputBytes = c.source->storedBytesAt(lines.stoppedAt()) - c.begin;
     if (!more || !c.flushIfFull()) return;
   }
   if (lines.failure() && !c.failure) c.failure = lines.failure(), c.readFailed = true;
-  if (c.end == LLONG_MAX) c.inputBytes = lines.stoppedAt() - c.begin;
+  if (c.end == LLONG_MAX) c.inputBytes = c.source->storedBytesAt(lines.stoppedAt()) - c.begin;
 }
 
 struct PipelineResult {

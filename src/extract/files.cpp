@@ -83,7 +83,6 @@ std::optional<Failure> InputFile::open(const QString& path) {
   }
   size_ = S_ISREG(st.st_mode) ? st.st_size : -1;
   modified_ = (long long)st.st_mtim.tv_sec * 1000000000 + st.st_mtim.tv_nsec;
-  readingAgain_ = false;
 #ifdef POSIX_FADV_SEQUENTIAL
   ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
 #endif
@@ -97,23 +96,16 @@ bool InputFile::changedSinceOpened() const {
 }
 
 std::ptrdiff_t InputFile::readAt(long long offset, char* buffer, std::size_t size) {
-  constexpr std::size_t kHeadBytes = 16 << 20;  // as far as the look at the line ends goes
-  if (size_ < 0 && std::size_t(offset) < head_.size()) {  // read again
-    readingAgain_ = true;
-    const std::size_t n = std::min(size, head_.size() - std::size_t(offset));
-    std::memcpy(buffer, head_.data() + offset, n);
-    return std::ptrdiff_t(n);
-  }
-  if (readingAgain_ && !head_.empty()) std::string().swap(head_);  // read again to its end: not needed any more
-  for (;;) {
-    ssize_t n = size_ >= 0 ? ::pread(fd_, buffer, size, off_t(offset)) : ::read(fd_, buffer, size);
-    if (n > 0 && size_ < 0 && !readingAgain_ && std::size_t(offset) < kHeadBytes && std::size_t(offset) == head_.size())
-      head_.append(buffer, std::min(std::size_t(n), kHeadBytes - head_.size()));
-    if (n >= 0) return n;
-    if (errno == EINTR) continue;
-    lastError_ = errno;
-    return -1;
-  }
+  const auto read = [&](char* into, std::size_t want) -> std::ptrdiff_t {
+    for (;;) {
+      const ssize_t n = size_ >= 0 ? ::pread(fd_, into, want, off_t(offset)) : ::read(fd_, into, want);
+      if (n >= 0) return n;
+      if (errno == EINTR) continue;
+      lastError_ = errno;
+      return -1;
+    }
+  };
+  return size_ >= 0 ? read(buffer, size) : head_.readAt(offset, buffer, size, read);
 }
 
 void InputFile::close() {
@@ -132,7 +124,8 @@ std::optional<Failure> refuseOutputOverInputs(const QString& output, int descrip
     const bool exists = ::stat(target.c_str(), &out) == 0;
     const std::string given = splitPath(target).second;
     followLinks(target);
-    if (readCensusName(given) || readCensusName(splitPath(target).second)) return withPath(msg::namedLikeInput(), output);
+    const auto censusLike = [](const std::string& name) { return readCensusName(withoutCompressionSuffix(name)).has_value(); };
+    if (censusLike(given) || censusLike(splitPath(target).second)) return withPath(msg::namedLikeInput(), output);
     if (!exists) return std::nullopt;  // a new file
   }
   if (S_ISCHR(out.st_mode)) return std::nullopt;  // a device such as /dev/null replaces nothing
@@ -146,7 +139,7 @@ std::optional<Failure> refuseOutputOverInputs(const QString& output, int descrip
     QString found;
     forEachName(folder, [&](std::string_view name) {
       const QString path = folder + u'/' + fromNativeBytes(QByteArrayView(name.data(), qsizetype(name.size())));
-      if (found.isEmpty() && readCensusName(name) && same(path)) found = path;
+      if (found.isEmpty() && readCensusName(withoutCompressionSuffix(name)) && same(path)) found = path;
     });
     if (!found.isEmpty()) return withPath(msg::sameAsInput(), found);
   }

@@ -5,7 +5,9 @@
 
 #include <QString>
 #include <QStringList>
+#include <algorithm>
 #include <cstddef>
+#include <cstring>
 #include <functional>
 #include <optional>
 #include <string>
@@ -36,6 +38,39 @@ class ByteSource {
   virtual std::ptrdiff_t readAt(long long offset, char* buffer, std::size_t size) = 0;
   virtual long long size() const { return -1; }
   virtual Failure readFailure() const { return msg::deviceError(); }
+  // Whether the file read changed since it was opened (records may be lost).
+  virtual bool changedSinceOpened() const { return false; }
+  // Progress in bytes of the file as stored: its whole size (0: unknown), and how far the
+  // reading up to `offset` has come (an archive member counts its archive's bytes).
+  virtual long long storedSize() const { return std::max(0LL, size()); }
+  virtual long long storedBytesAt(long long offset) const { return offset; }
+};
+
+// The first bytes of a source that can be read only once, in order, kept so that they can
+// be read again after a look at how its lines end (lineEndOf).
+class ReplayedHead {
+ public:
+  // The bytes at `offset`: again from what was kept, or the next ones from `readOn(buffer, size)`.
+  template <class ReadOn>
+  std::ptrdiff_t readAt(long long offset, char* buffer, std::size_t size, ReadOn&& readOn) {
+    if (std::size_t(offset) < head_.size()) {  // read again
+      readingAgain_ = true;
+      const std::size_t n = std::min(size, head_.size() - std::size_t(offset));
+      std::memcpy(buffer, head_.data() + offset, n);
+      return std::ptrdiff_t(n);
+    }
+    if (readingAgain_ && !head_.empty()) std::string().swap(head_);  // read again to its end: not needed any more
+    const std::ptrdiff_t n = readOn(buffer, size);
+    if (n > 0 && !readingAgain_ && std::size_t(offset) < kHeadBytes && std::size_t(offset) == head_.size())
+      head_.append(buffer, std::min(std::size_t(n), kHeadBytes - head_.size()));
+    return n;
+  }
+  void clear() { head_.clear(), readingAgain_ = false; }
+
+ private:
+  static constexpr std::size_t kHeadBytes = 16 << 20;  // as far as the look at the line ends goes
+  std::string head_;
+  bool readingAgain_ = false;
 };
 
 class InputFile final : public ByteSource {
@@ -52,18 +87,16 @@ class InputFile final : public ByteSource {
   Failure readFailure() const override { return errnoFailure(lastError_); }
   long long size() const override { return size_; }  // -1 for anything but a regular file
   // Whether a regular file's size or modification time differs from when it was opened.
-  bool changedSinceOpened() const;
+  bool changedSinceOpened() const override;
   void close();
+  int descriptor() const { return fd_; }
 
  private:
   int fd_ = -1;
   int lastError_ = 0;
   long long size_ = -1;
   long long modified_ = 0;  // nanoseconds
-  // Of a source read in order: its first bytes, kept so that they can be read again
-  // after a look at how its lines end.
-  std::string head_;
-  bool readingAgain_ = false;
+  ReplayedHead head_;  // of a source read in order
 };
 
 // The one writer of every output file (the run's CSV and GeoPackage, h7sample's files). A
@@ -122,7 +155,7 @@ class OutputFile {
 
 // Refuses an output that would replace a census data file or an item-name file: one whose
 // name, or the name of the file its link points to, is such a file's (H7S<NN>S<G>.DAT,
-// NAMEH7S<G>.CCC, any letter case), or that is the same file as one of `inputs` or as any
+// NAMEH7S<G>.CCC, any letter case, with or without a compression suffix), or that is the same file as one of `inputs` or as any
 // such file in `folders`, used by this run or not. With a descriptor (0 or more) the file
 // open on it is checked instead (standard output appending to a census file).
 std::optional<Failure> refuseOutputOverInputs(const QString& output, int descriptor, const QStringList& inputs,

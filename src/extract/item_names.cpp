@@ -18,12 +18,12 @@ std::optional<Failure> readNameTable(ByteSource& file, NameTable& table) {
   return failure ? failure : read;
 }
 
-Result<QString> findItemNameFile(const QStringList& folders, const TabulationGroup& group) {
+Result<CensusFile> findItemNameFile(const QStringList& folders, const TabulationGroup& group) {
   QStringList places;
   for (const QString& folder : folders) {
-    const QString path = resolveCaseInsensitive(itemNamePath(folder, group));
-    if (fileExists(path)) return path;
-    places << itemNamePath(folder, group);
+    Result<CensusFile> found = findCensusFile(folder, itemNameFileName(group));
+    if (!found || !found->missing) return found;
+    places << (isArchiveLocation(folder) ? found->path : itemNamePath(folder, group));
   }
   return withPath(msg::fileNotFound(), places.join(QStringLiteral(", ")));
 }
@@ -31,13 +31,12 @@ Result<QString> findItemNameFile(const QStringList& folders, const TabulationGro
 Result<std::vector<ItemListEntry>> loadItemList(const QStringList& folders, int group, QStringView rawKey) {
   const TabulationGroup* g = tabulationGroup(group);
   if (!g) return msg::noGroupSelected();
-  const Result<QString> path = findItemNameFile(folders, *g);
-  if (!path) return path.failure();
+  const Result<CensusFile> found = findItemNameFile(folders, *g);
+  if (!found) return found.failure();
+  Result<std::unique_ptr<ByteSource>> file = openCensusFile(*found);
+  if (!file) return file.failure();
   NameTable names;
-  InputFile file;
-  std::optional<Failure> failure = file.open(*path);
-  if (!failure) failure = readNameTable(file, names);
-  if (failure) return withPath(*failure, *path);
+  if (auto failure = readNameTable(**file, names)) return withPath(*failure, found->shown());
   return filterItemList({names.lines.data() + 1, std::size_t(names.count)}, g->offset, rawKey);
 }
 

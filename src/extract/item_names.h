@@ -12,6 +12,7 @@
 #include "core/groups.h"
 #include "core/item_list.h"
 #include "core/messages.h"
+#include "extract/census_files.h"
 #include "extract/files.h"
 
 namespace h7 {
@@ -30,9 +31,9 @@ struct NameTable {
 // longer than kMaxNameBytes or a read failure stops it.
 std::optional<Failure> readNameTable(ByteSource& file, NameTable& table);
 
-// The group's item-name file in the first of the folders that holds it (a copy whose name
-// differs in case will do); when none does, the failure names every place looked at.
-Result<QString> findItemNameFile(const QStringList& folders, const TabulationGroup& group);
+// The group's item-name file in the first of the folders (or archives) that holds it (a copy
+// whose name differs in case will do); when none does, the failure names every place looked at.
+Result<CensusFile> findItemNameFile(const QStringList& folders, const TabulationGroup& group);
 
 // The item list of `group` (1..3; any other number: no group selected) from its item-name
 // file, looked for in `folders`, narrowed by the search key of `rawKey`. Up to 1400 lines

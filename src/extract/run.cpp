@@ -5,6 +5,7 @@
 
 #include "core/groups.h"
 #include "core/numeric.h"
+#include "extract/census_files.h"
 #include "extract/chunks.h"
 #include "extract/csv_target.h"
 #include "extract/files.h"
@@ -27,28 +28,32 @@ static_assert(kLongLineRoom > 2 * kMaxNameBytes + 1024);
 
 // The files of a run, all opened before anything is written.
 struct RunFiles {
-  std::vector<std::unique_ptr<InputFile>> data;  // one per prefecture, in order
-  QStringList dataPaths;
+  std::vector<std::unique_ptr<ByteSource>> data;  // one per prefecture, in order
+  QStringList dataPaths;  // as the messages name them
   QString namesPath;
-  InputFile names;
+  std::unique_ptr<ByteSource> names;
   OutputFile output;
   OutputFile unmatched;  // a map's codes that did not join (--unmatched)
 };
 
-// Every census data file, then the output (never one of the inputs, the boundaries of a map
-// included), then the item names.
+// Every census data file, then the output (never one of the inputs, the archive they are in
+// and the boundaries of a map included), then the item names.
 std::optional<Failure> openFiles(const RunInputs& in, const TabulationGroup& group, RunFiles& files) {
   QStringList inputs;
   for (const QString& prefecture : in.prefectures) {
-    inputs << resolveCaseInsensitive(censusDataPath(in.inputFolder, prefecture, group));
-    files.data.push_back(std::make_unique<InputFile>());
-    if (auto failure = files.data.back()->open(inputs.back())) return withPath(*failure, inputs.back());
+    const Result<CensusFile> found = findCensusFile(in.inputFolder, censusDataName(prefecture, group));
+    if (!found) return found.failure();
+    Result<std::unique_ptr<ByteSource>> source = openCensusFile(*found);
+    if (!source) return source.failure();
+    inputs << found->path;
+    files.dataPaths << found->shown();
+    files.data.push_back(std::move(*source));
   }
-  files.dataPaths = inputs;
-  const Result<QString> names = findItemNameFile(in.nameFolders, group);
-  if (names) files.namesPath = *names;
+  const Result<CensusFile> names = findItemNameFile(in.nameFolders, group);
+  if (names) files.namesPath = names->shown();
   const bool map = !in.map.boundaries.isEmpty();
-  const QStringList others = map ? QStringList{files.namesPath, in.map.boundaries} : QStringList{files.namesPath};
+  const QString namesFile = names ? names->path : QString();
+  const QStringList others = map ? QStringList{namesFile, in.map.boundaries} : QStringList{namesFile};
   if (auto refused = refuseOutputOverInputs(in.outputFile, in.outputDescriptor, inputs + others,
                                             QStringList{in.inputFolder} + in.nameFolders))
     return refused;
@@ -63,7 +68,9 @@ std::optional<Failure> openFiles(const RunInputs& in, const TabulationGroup& gro
     if (auto failure = unmatched == u"-" ? files.unmatched.adopt(1) : files.unmatched.open(unmatched)) return failure;
   }
   if (!names) return names.failure();
-  if (auto failure = files.names.open(files.namesPath)) return withPath(*failure, files.namesPath);
+  Result<std::unique_ptr<ByteSource>> opened = openCensusFile(*names);
+  if (!opened) return opened.failure();
+  files.names = std::move(*opened);
   return std::nullopt;
 }
 
@@ -181,14 +188,14 @@ RunResult runExtraction(const RunInputs& in, const RunProgress& progress) {
 
   fillIntervals(r.itemSets);
   RunProgressInfo info;
-  for (const auto& file : files.data) info.totalBytes += std::max(0LL, file->size());
+  for (const auto& file : files.data) info.totalBytes += file->storedSize();
   if (progress) progress(info);
 
   NameTable names;
-  const std::optional<Failure> namesFailure = readNameTable(files.names, names);
+  const std::optional<Failure> namesFailure = readNameTable(*files.names, names);
   r.KCNT = names.count;
   if (namesFailure) return failed(r, withPath(*namesFailure, files.namesPath));
-  files.names.close();
+  files.names.reset();
 
   if (r.itemSets.empty() || r.itemSets.front().first == 0) return failed(r, msg::noItems(), RunEnd::NoItems);
   Result<std::vector<int>> items = in.itemPositions ? Result(*in.itemPositions) : outputItemPositions(r.itemSets, group->offset);

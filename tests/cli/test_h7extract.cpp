@@ -11,7 +11,7 @@
 #include <thread>
 #include <unistd.h>
 
-
+#include "cli/archive_pack.h"
 #include "cli/cli_run.h"
 #include "cli/extract_arguments.h"
 #include "core/command_line.h"
@@ -172,6 +172,7 @@ TEST_F(H7Extract, MemoryBoundedOnAnyInput) {
     QStringList extra;
     bool pipe = false;
     std::string names = {};  // when set, the item-name file in the data folder
+    std::size_t zipped = 0;  // when set, the data this many times over in a zip archive, the archive the input
   } cases[] = {
       {"70 times every item", "", QStringList(70, "1-1361").join(',')},  // first, on h7sample's data
       {"CR LF lines", repeat("\r\n", 1 << 19)},
@@ -180,19 +181,24 @@ TEST_F(H7Extract, MemoryBoundedOnAnyInput) {
       {"CR LF lines, long form", repeat("\r\n", 20000), "1-1361", {"--long"}},
       {"CR LF lines, long form, names of 4 KiB", repeat("\r\n", 2000), "1-1361", {"--long", "--names", dir.path()}, false, longNames},
       {"CR LF lines through a pipe", repeat("\r\n", 1 << 19), "1-1361", {}, true},
+      {"a zip member of 32 MiB, 1000 times smaller packed", repeat("\r\n", 1 << 10), "1", {}, false, {}, 1 << 14},
   };
   for (const auto& c : cases) {
     if (!c.names.empty()) dir.write("NAMEH7S1.CCC", c.names);
-    if (!c.data.empty()) {
+    if (!c.data.empty() && !c.zipped) {
       QFile::remove(dir.file("H7S13S1.DAT"));
       if (c.pipe) {
         ASSERT_EQ(::mkfifo(QFile::encodeName(dir.file("H7S13S1.DAT")).constData(), 0600), 0);
       }
     }
-    std::thread writer([&] { if (!c.data.empty()) dir.write("H7S13S1.DAT", c.data); });
+    std::thread writer([&] { if (!c.data.empty() && !c.zipped) dir.write("H7S13S1.DAT", c.data); });
     if (!c.pipe) writer.join();
     QStringList args = base(c.items) << "--quiet" << c.extra;
     args[args.indexOf("--output") + 1] = "/dev/null";
+    if (c.zipped) {
+      h7test::pack(dir.file("data.zip"), "zip", "none", {{"H7S13S1.DAT", c.data, c.zipped}});
+      args[args.indexOf("--input") + 1] = dir.file("data.zip");
+    }
     const Ran r = run("h7extract", args);
     if (c.pipe) writer.join();
     EXPECT_EQ(r.status, 0) << c.what << ": " << r.err.toStdString();

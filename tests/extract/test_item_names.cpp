@@ -53,7 +53,7 @@ TEST(ItemNames, LookedForInOrder) {
   for (const char* at : {"user/NAMEH7S1.CCC", "data/nameh7s1.ccc", "program/NAMEH7S1.CCC"}) {
     QDir().mkpath(QFileInfo(dir.file(at)).path());
     dir.write(at, "x");
-    EXPECT_EQ(*findItemNameFile(folders, g), dir.file(at));
+    EXPECT_EQ(findItemNameFile(folders, g)->path, dir.file(at));
   }
 }
 

@@ -1,0 +1,137 @@
+// h7extract reading census files straight from archives: the same bytes as from the unpacked
+// files, members found by their census names in any folder, and bad archives failing with the
+// archive and the member named, the old output kept.
+#include "archive_pack.h"
+#include "cli_run.h"
+
+namespace {
+
+using h7test::Member;
+using h7test::pack;
+using h7test::Ran;
+using h7test::run;
+
+// Sets a field of a zip member's local and central headers (offsets from each signature).
+std::string patchZip(std::string zip, const std::string& member, int localAt, int centralAt, std::uint32_t value, int width) {
+  for (const auto& [signature, at, nameAt] : {std::tuple{"PK\x03\x04", localAt, 30}, std::tuple{"PK\x01\x02", centralAt, 46}})
+    for (std::size_t p = zip.find(signature); p != std::string::npos; p = zip.find(signature, p + 4))
+      if (zip.compare(p + std::size_t(nameAt), member.size(), member) == 0)
+        for (int i = 0; i < width; ++i) zip[p + std::size_t(at + i)] = char(value >> (8 * i));
+  return zip;
+}
+
+class ArchiveInput : public h7test::H7ExtractTest {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(run("h7sample", {"--data", "--out", dir.file("plain"), "--pref", "13,14", "--group", "1", "--records", "150"}).status, 0);
+    ASSERT_EQ(run("h7sample", {"--names", "--out", dir.file("plain")}).status, 0);
+    for (const char* name : {"H7S13S1.DAT", "H7S14S1.DAT", "NAMEH7S1.CCC"}) files[name] = dir.bytes(QString("plain/") + name);
+    expected = extract(dir.file("plain"));
+    ASSERT_EQ(expected.status, 0) << expected.err.toStdString();
+    expected.out = QByteArray::fromStdString(dir.bytes("out.csv"));
+  }
+  // A run of prefectures 13 and 14 with the item names from the same place.
+  Ran extract(const QString& location) {
+    return run("h7extract", {"--input", location, "--names", location, "--output", dir.file("out.csv"), "--pref", "13,14",
+                             "--group", "1", "--items", "1-30,1300-1361", "--numerify", "--quiet"});
+  }
+  std::vector<Member> members(const std::string& folder = "", bool lower = false) {
+    std::vector<Member> all;
+    for (const auto& [name, bytes] : files) all.push_back({folder + (lower ? QString::fromStdString(name).toLower().toStdString() : name), bytes});
+    return all;
+  }
+  std::map<std::string, std::string> files;
+  Ran expected;
+};
+
+TEST_F(ArchiveInput, SameBytesAsTheUnpackedFiles) {
+  const std::string cp932Folder = h7test::sjis("国勢調査") + "/";
+  const struct {
+    const char* what;
+    const char* format;
+    const char* filter;
+    std::vector<Member> members;
+    bool utf8Names = false;
+  } cases[] = {
+      {"zip", "zip", "none", members()},
+      {"zip, CP932 folder, lower-case names", "zip", "none", members(cp932Folder, true)},
+      {"zip, UTF-8 flag and folder", "zip", "none", members("データ/2/"), true},
+      {"zip, the exact name before another case", "zip", "none",
+       [&] { auto m = members("a/"); m.push_back({"b/h7s13s1.dat", "other"}); return m; }()},
+      {"tar.gz", "gnutar", "gzip", members("census/")},
+      {"tar.xz", "pax", "xz", members()},
+      {"7z", "7zip", "none", members("h7/")},
+  };
+  for (const auto& c : cases) {
+    const QString archive = dir.file(QString("data-") + c.what);
+    pack(archive, c.format, c.filter, c.members, "", c.utf8Names);
+    dir.write("out.csv", "old");
+    const Ran r = extract(archive);
+    EXPECT_EQ(r.status, 0) << c.what << ": " << r.err.toStdString();
+    EXPECT_TRUE(dir.bytes("out.csv") == expected.out.toStdString()) << c.what;
+  }
+  const QString lzh = QStringLiteral(H7_FIXTURES "/h7sample-lh5.lzh");
+  if (QFile::exists(lzh)) {
+    EXPECT_EQ(run("h7extract", {"--input", lzh, "--output", "-", "--pref", "13", "--group", "1", "--items", "1-5"}).status, 0);
+  }
+}
+
+// A file compressed on its own beside the others is read when the plain file is absent.
+TEST_F(ArchiveInput, CompressedFilesInAFolder) {
+  QDir().mkpath(dir.file("packed"));
+  const char* filters[] = {"gzip", "bzip2", "xz"};
+  const char* suffixes[] = {".gz", ".bz2", ".xz"};
+  int i = 0;
+  for (const auto& [name, bytes] : files) {
+    pack(dir.file("packed/" + QString::fromStdString(name) + suffixes[i]), "raw", filters[i], {{"data", bytes}});
+    ++i;
+  }
+  const Ran r = extract(dir.file("packed"));
+  EXPECT_EQ(r.status, 0) << r.err.toStdString();
+  EXPECT_TRUE(dir.bytes("out.csv") == expected.out.toStdString());
+  const Ran refused = run("h7extract", {"--input", dir.file("plain"), "--output", dir.file("packed/h7s15s1.dat.gz"), "--pref",
+                                        "13", "--group", "1", "--items", "1"});
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_TRUE(refused.err.contains("データファイル・項目名称ファイルの名前は出力ファイルに使えません")) << refused.err.toStdString();
+}
+
+TEST_F(ArchiveInput, BadArchivesFailAndKeepTheOutput) {
+  const QString good = dir.file("good.zip");
+  pack(good, "zip", "none", members());
+  const std::string zip = dir.bytes("good.zip");
+  const std::string member = "H7S13S1.DAT";
+  const std::size_t data = zip.find(member) + member.size();  // the member's compressed bytes follow its name
+  std::string corrupt = zip;
+  for (std::size_t i = data + 5000; i < data + 5400; ++i) corrupt[i] = char(~corrupt[i]);
+  const struct {
+    const char* what;
+    std::string bytes;  // of the archive; empty: packed with `options`
+    const char* options;
+    const char* says;
+    bool namesMember = true;
+  } cases[] = {
+      {"not an archive", files["H7S13S1.DAT"], "", "フォルダでもアーカイブでもありません", false},
+      {"empty file", "", "", "フォルダでもアーカイブでもありません", false},
+      {"truncated", zip.substr(0, data + 20000), "", "アーカイブを読めません"},
+      {"corrupt data", corrupt, "", "アーカイブを読めません"},
+      {"checksum", patchZip(zip, member, 14, 16, 0x12345678, 4), "", "アーカイブを読めません"},
+      {"unsupported method", patchZip(zip, member, 8, 10, 99, 2), "", "アーカイブを読めません"},
+      {"size differs", patchZip(zip, member, 22, 24, std::uint32_t(files[member].size() + 10), 4), "", "wrong size"},
+      {"encrypted", "", "zip:encryption=zipcrypt", "暗号化されたメンバーは読めません"},
+      {"two matching members", "", "", "メンバーが2つあります"},
+  };
+  for (const auto& c : cases) {
+    const QString archive = dir.file(QString("bad-") + c.what);
+    if (c.options[0]) pack(archive, "zip", "none", members(), c.options);
+    else if (c.what == std::string("two matching members")) pack(archive, "zip", "none", [&] { auto m = members("a/"); m.push_back({"b/" + member, "x"}); return m; }());
+    else dir.write(QString("bad-") + c.what, c.bytes);
+    dir.write("out.csv", "old");
+    const Ran r = extract(archive);
+    EXPECT_EQ(r.status, 1) << c.what;
+    EXPECT_TRUE(r.err.contains(c.says) && r.err.contains(archive)) << c.what << ": " << r.err.toStdString();
+    EXPECT_TRUE(!c.namesMember || r.err.contains(QString::fromStdString(member))) << c.what << ": " << r.err.toStdString();
+    EXPECT_EQ(dir.bytes("out.csv"), "old") << c.what;
+  }
+}
+
+}  // namespace
