@@ -1,12 +1,14 @@
 // h7sample: writes synthetic item-name files and census data files (Shift-JIS, CR LF)
 // for the demo, the tests and the benchmarks. Output depends only on the arguments and
 // the seed, so the same command gives the same bytes on every machine. This file: which
-// files, in what order, each compared with the file there before any is written.
+// files, in what order, loose or packed into one archive, each compared with the file there
+// before any is written.
 #include "core/groups.h"
 #include "core/messages.h"
-#include "core/sjis.h"
+#include "extract/archive_library.h"
 #include "extract/kernels/choice.h"
 #include "extract/map_module.h"
+#include "sample_archive.h"
 #include "sample_arguments.h"
 #include "sample_boundaries.h"
 #include "sample_data.h"
@@ -39,20 +41,6 @@ int stop(const h7::Failure& failure) {
 
 void say(const QString& line) { std::printf("%s\n", qPrintable(line)); }
 
-h7::Result<Outcome> writeNameFile(const QString& dir, const h7::TabulationGroup& g, bool compare) {
-  const QStringList names = itemNames(g);
-  if (auto fault = checkNames(g, names)) return *fault;
-  BlockWriter out(h7::itemNamePath(dir, g), compare);
-  for (const QString& n : names) {
-    const QByteArray bytes = h7::sjis::encode(n);
-    out.append(bytes.constData(), std::size_t(bytes.size()));
-    out.append("\r\n", 2);
-  }
-  h7::Result<Outcome> outcome = out.close();
-  if (outcome) say(text::madeNames(QDir::toNativeSeparators(h7::itemNamePath(dir, g)), names.size()));
-  return outcome;
-}
-
 #ifdef H7_MAP
 // DIR/boundaries.gpkg or .shp and its companions: a square per record of the data files, whose
 // records are made again and thrown away. Made first, then compared with the files there or
@@ -68,7 +56,8 @@ h7::Result<Outcome> writeBoundaries(const QString& dir, const BoundaryOptions& o
       count += !failure;
       return failure;
     };
-    if (h7::Result<Outcome> records = writeDataFile(job, false); !records) return records;
+    BlockWriter thrownAway{QString(), false};
+    if (auto failure = makeDataFile(job, thrownAway)) return *failure;
   }
   if (auto failure = squares.close()) return *failure;
   Outcome outcome = Outcome::Written;
@@ -99,22 +88,26 @@ int main(int argc, char* argv[]) {
   }
   if (r.boundaries && !h7::mapModule().api)  // GDAL's module, loaded for the squares only
     return stop(text::noMapModule(h7::mapModule().path, h7::mapModule().why));
-  const QString& dir = r.dir;
-  if (!QDir().mkpath(dir)) return stop(text::cannotCreateFolder(dir));
+  QString why;
+  if (r.archive != ArchiveFormat::None && !h7::archiveLibrary(&why)) return stop(text::noArchiveLibrary(why));
+  const QString& dir = r.dir;  // with --archive, the archive's file
+  const QString folder = r.archive == ArchiveFormat::None ? dir : QFileInfo(dir).path();
+  if (!QDir().mkpath(folder)) return stop(text::cannotCreateFolder(folder));
+
+  std::vector<SampleFile> made;  // the item-name and data files, loose or packed
+  if (r.names)
+    for (int g = 1; g <= 3; ++g) made.push_back(nameFile(*h7::tabulationGroup(g)));
+  std::vector<DataJob> jobs;
+  for (int pref : r.prefectures) made.push_back(dataFile(jobs.emplace_back(DataJob{pref, r.group, r.records, r.seed, r.suppressed, {}})));
 
   // The files to make; those that exist are compared first, so that none is replaced with
   // other bytes unless --force says so, and a refusal leaves every file as it was.
   std::vector<std::pair<QStringList, std::function<h7::Result<Outcome>(bool compare)>>> files;
-  if (r.names)
-    for (int g = 1; g <= 3; ++g)
-      files.emplace_back(QStringList{h7::itemNamePath(dir, *h7::tabulationGroup(g))},
-                         [&dir, g](bool compare) { return writeNameFile(dir, *h7::tabulationGroup(g), compare); });
-  std::vector<DataJob> jobs;
-  for (int pref : r.prefectures) {
-    const DataJob& job = jobs.emplace_back(DataJob{dir, pref, r.group, r.records, r.seed, r.suppressed, {}});
-    files.emplace_back(QStringList{h7::censusDataPath(dir, QStringLiteral("%1").arg(pref, 2, 10, QLatin1Char('0')), *job.group)},
-                       [job](bool compare) { return writeDataFile(job, compare); });
-  }
+  if (r.archive != ArchiveFormat::None)
+    files.emplace_back(QStringList{dir}, [&](bool compare) { return writeArchive(dir, r.archive, made, compare); });
+  else
+    for (const SampleFile& file : made)
+      files.emplace_back(QStringList{QDir(dir).filePath(file.name)}, [&dir, &file](bool compare) { return writeLoose(dir, file, compare); });
 #ifdef H7_MAP
   if (r.boundaries)
     files.emplace_back(SampleBoundaries::paths(dir, r.shape.shapefile),
@@ -123,7 +116,8 @@ int main(int argc, char* argv[]) {
   std::vector<bool> same(files.size(), false);  // found with the same bytes: left as it is
   for (std::size_t i = 0; i < files.size(); ++i) {
     const QStringList& paths = files[i].first;
-    if (r.force || std::none_of(paths.begin(), paths.end(), [](const QString& p) { return QFileInfo::exists(p); })) continue;
+    if (r.force || std::none_of(paths.begin(), paths.end(), [](const QString& p) { return QFileInfo::exists(p) && !QFileInfo(p).isDir(); }))
+      continue;  // a folder in the way: the writer says so
     const h7::Result<Outcome> outcome = files[i].second(true);
     if (!outcome) return stop(outcome.failure());
     same[i] = *outcome == Outcome::Same;

@@ -16,7 +16,7 @@ namespace {
 namespace text = h7::msg::sample;
 
 constexpr const char* kValueOptions[] = {"out", "pref", "group", "records", "seed", "suppressed", "boundaries-format",
-                                         "boundaries-split"};
+                                         "boundaries-split", "archive"};
 
 // A number read as h7extract reads one (full-width digits and blanks around it taken); false
 // when it is anything else or does not fit.
@@ -114,7 +114,14 @@ h7::Result<SampleRequest> readArguments(const QStringList& arguments) {
 
   if (!r.names && !r.data) return text::nothingToDo();
   if ((given("boundaries-format") || given("boundaries-split")) && !r.boundaries) return text::onlyWithBoundaries();
-  if (!given("out") || values["out"].empty()) return text::required(QStringLiteral("--out DIR"));
+  if (given("archive")) {
+    const std::string& format = values["archive"];
+    if (format != "zip" && format != "tgz") return text::badValue("archive", format);
+    r.archive = format == "zip" ? ArchiveFormat::Zip : ArchiveFormat::TarGz;
+    if (r.boundaries) return text::archiveNoBoundaries();
+  }
+  if (!given("out") || values["out"].empty())
+    return text::required(r.archive == ArchiveFormat::None ? QStringLiteral("--out DIR") : QStringLiteral("--out FILE"));
   if (r.data) {
     if (auto failure = readData(values, r)) return *failure;
   } else if (given("pref") || given("group") || given("records") || given("seed") || given("suppressed") || r.boundaries) {

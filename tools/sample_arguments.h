@@ -8,12 +8,14 @@
 
 #include "core/groups.h"
 #include "core/messages.h"
+#include "sample_archive.h"
 #include "sample_boundaries.h"
 
 struct SampleRequest {
   bool help = false;  // --help: nothing else read
   bool names = false, data = false, force = false, boundaries = false;
-  QString dir;  // --out, cleaned
+  QString dir;  // --out, cleaned: the folder, or with --archive the archive's file
+  ArchiveFormat archive = ArchiveFormat::None;
   std::vector<int> prefectures;  // in the order given, each once
   const h7::TabulationGroup* group = nullptr;
   std::int64_t records = 0;

@@ -1,6 +1,6 @@
 #include "sample_data.h"
 
-#include <QDir>
+#include <QFileInfo>
 #include <QList>
 #include <algorithm>
 #include <cmath>
@@ -74,11 +74,10 @@ std::size_t cutAfter(const char* line, std::size_t length, std::size_t cut) {
 
 }  // namespace
 
-h7::Result<Outcome> writeDataFile(const DataJob& job, bool compare) {
+std::optional<h7::Failure> makeDataFile(const DataJob& job, BlockWriter& out) {
   const h7::TabulationGroup& g = *job.group;
   char pref[3];
   std::snprintf(pref, sizeof pref, "%02d", job.pref);
-  const QString path = h7::censusDataPath(job.dir, QString::fromLatin1(pref), g);
 
   // One stream per file, so that every prefecture and group looks different.
   SplitMix64 mix{job.seed ^ (std::uint64_t(job.pref) << 40) ^ (std::uint64_t(g.number) << 56)};
@@ -92,7 +91,6 @@ h7::Result<Outcome> writeDataFile(const DataJob& job, bool compare) {
   const std::size_t fullChars = std::size_t(kCodeWidth + kFieldWidth * fields);
   const std::size_t maxLine = fullChars + 24 + 2 + 2;  // area name, hidden marker, CR LF
 
-  BlockWriter out(job.record ? QString() : path, compare);
   std::int64_t serial = 0;
   for (const Municipality& m : municipalities) {
     std::int64_t area = 100 + std::int64_t(rng.below(900));
@@ -146,9 +144,11 @@ h7::Result<Outcome> writeDataFile(const DataJob& job, bool compare) {
       out.commit(length + 2);
     }
   }
-  const qint64 bytes = out.bytesWritten();
-  const h7::Result<Outcome> outcome = out.close();
-  if (outcome && !job.record)
-    std::printf("%s\n", qPrintable(h7::msg::sample::madeRecords(QDir::toNativeSeparators(path), serial, bytes)));
-  return outcome;
+  return std::nullopt;
+}
+
+SampleFile dataFile(const DataJob& job) {
+  const QString path = h7::censusDataPath(QStringLiteral("."), QStringLiteral("%1").arg(job.pref, 2, 10, QLatin1Char('0')), *job.group);
+  return {QFileInfo(path).fileName(), [job](BlockWriter& out) { return makeDataFile(job, out); },
+          [records = job.records](const QString& shown, qint64 bytes) { return h7::msg::sample::madeRecords(shown, records, bytes); }};
 }

@@ -13,7 +13,6 @@
 #include "sample_writer.h"
 
 struct DataJob {
-  QString dir;
   int pref;
   const h7::TabulationGroup* group;
   std::int64_t records;
@@ -24,6 +23,7 @@ struct DataJob {
   std::function<std::optional<h7::Failure>(std::int64_t index, std::string_view key)> record;
 };
 
-// DIR/H7S<NN>S<G>.DAT made, or compared with the file there; a line on standard output for a
-// file written or found the same.
-h7::Result<Outcome> writeDataFile(const DataJob& job, bool compare);
+// The records of H7S<NN>S<G>.DAT into `out`, until it fails; a failure of job.record.
+std::optional<h7::Failure> makeDataFile(const DataJob& job, BlockWriter& out);
+// H7S<NN>S<G>.DAT, to be written.
+SampleFile dataFile(const DataJob& job);

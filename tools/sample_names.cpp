@@ -2,6 +2,7 @@
 // order until the group has its number of items.
 #include "sample_names.h"
 
+#include <QFileInfo>
 #include <QSet>
 #include <vector>
 
@@ -205,4 +206,19 @@ QString wide(int n) {
   QString s = QString::number(n);
   for (QChar& c : s) c = QChar(char16_t(u'０' + (c.unicode() - u'0')));
   return s;
+}
+
+SampleFile nameFile(const h7::TabulationGroup& g) {
+  const auto make = [&g](BlockWriter& out) -> std::optional<h7::Failure> {
+    const QStringList names = itemNames(g);
+    if (auto fault = checkNames(g, names)) return fault;
+    for (const QString& n : names) {
+      const QByteArray bytes = h7::sjis::encode(n);
+      out.append(bytes.constData(), std::size_t(bytes.size()));
+      out.append("\r\n", 2);
+    }
+    return std::nullopt;
+  };
+  const auto line = [&g](const QString& shown, qint64) { return h7::msg::sample::madeNames(shown, g.fieldsPerRecord); };
+  return {QFileInfo(h7::itemNamePath(QStringLiteral("."), g)).fileName(), make, line};
 }

@@ -8,6 +8,7 @@
 
 #include "core/groups.h"
 #include "core/messages.h"
+#include "sample_writer.h"
 
 // The item names of a group, exactly as many as the group has item fields.
 QStringList itemNames(const h7::TabulationGroup& g);
@@ -15,6 +16,9 @@ QStringList itemNames(const h7::TabulationGroup& g);
 // a few commas, exactly one quotation mark in group 1 and none elsewhere, clean Shift-JIS.
 // The first rule broken, a fault of the catalogue itself.
 std::optional<h7::Failure> checkNames(const h7::TabulationGroup& g, const QStringList& names);
+
+// NAMEH7S<G>.CCC, to be written: the names, Shift-JIS, a CR LF after each.
+SampleFile nameFile(const h7::TabulationGroup& g);
 
 // The texts, UTF-8, as a list.
 QStringList axis(std::initializer_list<const char*> texts);

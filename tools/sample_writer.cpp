@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <cstdio>
 
 BlockWriter::BlockWriter(const QString& path, bool compare) : path_(path), buffer_(kBlock), compare_(compare), discard_(path.isEmpty()) {
   if (discard_) {
@@ -14,12 +15,12 @@ BlockWriter::BlockWriter(const QString& path, bool compare) : path_(path), buffe
 }
 
 void BlockWriter::flush() {
-  if (discard_) {
-  } else if (compare_ && used_ && ok()) {
+  if (discard_ || !used_ || !ok()) {
+  } else if (compare_) {
     there_.resize(used_);
     differs_ = existing_.read(there_.data(), qint64(used_)) != qint64(used_) || std::memcmp(there_.data(), buffer_.data(), used_) != 0;
-  } else if (used_ && ok()) {
-    if (auto failure = file_.write(buffer_.data(), used_)) fail(*failure);
+  } else if (auto failure = sink_ ? sink_(buffer_.data(), used_) : file_.write(buffer_.data(), used_)) {
+    fail(*failure);
   }
   written_ += qint64(used_);
   used_ = 0;
@@ -33,8 +34,18 @@ h7::Result<Outcome> BlockWriter::close() {
     if (ok() && existing_.read(&more, 1) == 0) return Outcome::Same;
     return h7::msg::sample::otherBytes(QDir::toNativeSeparators(path_));
   }
-  if (ok())
+  if (ok() && !sink_)
     if (auto failure = file_.commit()) fail(*failure);
   if (failure_) return *failure_;
   return Outcome::Written;
+}
+
+h7::Result<Outcome> writeLoose(const QString& dir, const SampleFile& file, bool compare) {
+  const QString path = QDir(dir).filePath(file.name);
+  BlockWriter out(path, compare);
+  if (auto failure = file.make(out)) return *failure;
+  const qint64 bytes = out.bytesWritten();
+  const h7::Result<Outcome> outcome = out.close();
+  if (outcome) std::printf("%s\n", qPrintable(file.line(QDir::toNativeSeparators(path), bytes)));
+  return outcome;
 }

@@ -173,6 +173,7 @@ QString msg::sample::help() {
   return QStringLiteral("Usage: h7sample --names --out DIR\n"
     "  or:  h7sample --data --out DIR --pref LIST --group 1|2|3 --records N [--seed S] [--suppressed PCT]\n"
     "               [--boundaries [--boundaries-format gpkg|shp] [--boundaries-split PCT]]\n"
+    "  or:  h7sample --names|--data ... --archive zip|tgz --out FILE\n"
     "\n"
     "Writes synthetic Shift-JIS files (CR LF line ends) for the demo, the tests and the\n"
     "benchmarks. The output depends only on the arguments: the same command writes the\n"
@@ -183,6 +184,11 @@ QString msg::sample::help() {
     "                 NAMEH7S3.CCC (1361, 1014 and 677 names)\n"
     "  --data         write census data files DIR/H7S<NN>S<G>.DAT, one per prefecture\n"
     "  --out DIR      folder for the files; created when missing\n"
+    "  --archive zip|tgz  the same files packed into one archive, written at --out FILE\n"
+    "                 (its folder created when missing) instead of DIR: zip (deflate) or\n"
+    "                 tgz (tar, gzip-compressed); the members at its top level under the\n"
+    "                 files' names, with a fixed time (1995-10-01 00:00 UTC), owner 0 and\n"
+    "                 permissions 0644; not with --boundaries\n"
     "  --pref LIST    prefecture numbers 1-47: one (13), a range (01-47) or a comma\n"
     "                 list of both (01,13-14,27)\n"
     "  --group G      tabulation group 1, 2 or 3 (1361, 1014 or 677 item fields)\n"
@@ -216,6 +222,7 @@ QString msg::sample::help() {
     "  h7sample --data --out /tmp/census --pref 13 --group 1 --records 1000\n"
     "  h7sample --data --out /tmp/census --pref 01-47 --group 3 --records 200 --seed 7\n"
     "  h7sample --names --data --out /tmp/demo --pref 13,14 --group 2 --records 500\n"
+    "  h7sample --names --data --archive zip --out /tmp/demo.zip --pref 13,14 --group 1 --records 50\n"
     "  h7sample --data --boundaries --out /tmp/map --pref 13 --group 1 --records 4000\n"
     "  h7sample --data --boundaries --boundaries-format shp --boundaries-split 10 --out /tmp/shp\n"
     "           --pref 13 --group 1 --records 4000\n");
@@ -230,6 +237,7 @@ Failure msg::sample::badValue(const char* option, const std::string& value) {
       {"suppressed", QStringLiteral("a percentage from 0 to 100")},
       {"boundaries-format", QStringLiteral("gpkg or shp")},
       {"boundaries-split", QStringLiteral("a percentage from 0 to 100")},
+      {"archive", QStringLiteral("zip or tgz")},
   };
   return usage({QStringLiteral("--%1: '%2' is not ").arg(QLatin1String(option), QString::fromStdString(value)) + kinds.at(option)});
 }

@@ -249,6 +249,13 @@ inline Failure boundariesNotWritten(const QString& path, const QString& why, boo
 inline Failure onlyWithBoundaries() {
   return usage({QStringLiteral("--boundaries-format and --boundaries-split go with --boundaries")});
 }
+inline Failure archiveNoBoundaries() { return usage({QStringLiteral("--boundaries writes files of its own: not with --archive")}); }
+inline Failure noArchiveLibrary(const QString& why) {
+  return rejected({QStringLiteral("--archive: libarchive cannot be loaded (Debian: package libarchive13): ") + why});
+}
+inline Failure archiveNotWritten(const QString& path, const QString& why) {
+  return {QStringLiteral("%1: cannot write the archive: %2").arg(path, why)};
+}
 inline Failure cannotCreateFolder(const QString& dir) { return {QStringLiteral("cannot create the folder ") + dir}; }
 inline Failure unknownArgument(const QString& argument) { return usage({QStringLiteral("unknown argument '%1'").arg(argument)}); }
 inline Failure needsValue(const QString& option) { return usage({option + QStringLiteral(" needs a value")}); }
@@ -264,6 +271,9 @@ inline QString madeNames(const QString& path, long long count) {
 }
 inline QString madeRecords(const QString& path, long long records, long long bytes) {
   return QStringLiteral("%1: %2 records, %3 bytes").arg(path, QString::number(records), QString::number(bytes));
+}
+inline QString madeArchive(const QString& path, std::size_t files, long long bytes) {
+  return QStringLiteral("%1: %2 %3, %4 bytes").arg(path, QString::number(files), files == 1 ? QStringLiteral("file") : QStringLiteral("files"), QString::number(bytes));
 }
 inline QString madeSquares(const QString& path, long long count) {
   return QStringLiteral("%1: %2 squares").arg(path, QString::number(count));

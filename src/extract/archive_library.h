@@ -20,7 +20,8 @@ namespace h7 {
   X(archive_write_add_filter_gzip) X(archive_write_set_options) X(archive_write_set_bytes_in_last_block)          \
   X(archive_write_open) X(archive_write_header) X(archive_write_data) X(archive_write_close) X(archive_write_free) \
   X(archive_entry_new) X(archive_entry_free) X(archive_entry_set_pathname) X(archive_entry_set_size)              \
-  X(archive_entry_set_filetype) X(archive_entry_set_perm) X(archive_entry_set_mtime)
+  X(archive_entry_set_filetype) X(archive_entry_set_perm) X(archive_entry_set_mtime) X(archive_entry_mtime)     \
+  X(archive_entry_perm)
 
 struct ArchiveCalls {
 #define H7_ARCHIVE_POINTER(name) decltype(&::name) name = nullptr;
