@@ -35,7 +35,12 @@ std::optional<Failure> openHandle(const QString& path, bool compressedFile, Read
   if (!h.a) return errnoFailure(ENOMEM);
   h.calls->archive_read_support_filter_all(h.a);
   if (compressedFile) h.calls->archive_read_support_format_raw(h.a);
-  else h.calls->archive_read_support_format_all(h.a), h.calls->archive_read_support_format_empty(h.a);
+  else {  // the formats census files come in; not libarchive's others (a text file can pass for an mtree list)
+    for (auto format : {h.calls->archive_read_support_format_zip, h.calls->archive_read_support_format_lha,
+                        h.calls->archive_read_support_format_tar, h.calls->archive_read_support_format_7zip,
+                        h.calls->archive_read_support_format_empty})
+      format(h.a);
+  }
   if (h.calls->archive_read_open_fd(h.a, h.file.descriptor(), kArchiveBlock) != ARCHIVE_OK)
     return h.calls->archive_errno(h.a) == EILSEQ ? msg::notAnArchive() : h.failure();  // EILSEQ: no format it knows
   return std::nullopt;

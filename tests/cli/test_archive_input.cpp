@@ -117,6 +117,7 @@ TEST_F(ArchiveInput, BadArchivesFailAndKeepTheOutput) {
   } cases[] = {
       {"not an archive", files["H7S13S1.DAT"], "", "フォルダでもアーカイブでもありません", false},
       {"empty file", "", "", "フォルダでもアーカイブでもありません", false},
+      {"a text file", "root:x:0:0:root:/root:/bin/sh\n", "", "フォルダでもアーカイブでもありません", false},
       {"truncated", zip.substr(0, data + 20000), "", "アーカイブを読めません"},
       {"corrupt data", corrupt, "", "アーカイブを読めません"},
       {"checksum", patchZip(zip, member, 14, 16, 0x12345678, 4), "", "アーカイブを読めません"},
