@@ -115,14 +115,15 @@ Result<PrefectureList> parsePrefectures(const QString& text) {
   return list;
 }
 
-QStringList prefecturesFound(const QString& folder, const TabulationGroup& group) {
+Result<QStringList> prefecturesFound(const QString& folder, const TabulationGroup& group) {
   QStringList found;
-  forEachCensusEntry(folder, [&](std::string_view entry) {  // a location that cannot be read fails when read
+  const std::optional<Failure> failure = forEachCensusEntry(folder, [&](std::string_view entry) {
     const std::optional<CensusName> name = readCensusName(entry);
     if (!name || name->group != &group || name->prefecture.isEmpty()) return;
     const QString& pref = name->prefecture;
     if (pref != u"TT" && !checkPrefecture(pref).failure && !found.contains(pref)) found << pref;  // TT only when named
   });
+  if (failure && isArchiveLocation(folder)) return *failure;  // a folder that cannot be read fails when it is read
   found.sort();
   return found;
 }

@@ -31,7 +31,7 @@ struct PrefectureList {
 // letter case, anywhere in the list.
 Result<PrefectureList> parsePrefectures(const QString& text);
 // The prefectures 01-47 whose census data files of the group a folder or archive holds, in order.
-QStringList prefecturesFound(const QString& folder, const TabulationGroup& group);
+Result<QStringList> prefecturesFound(const QString& folder, const TabulationGroup& group);
 
 // An option's value (option name without "--") as it counts when the option is given twice:
 // two values that select the same are the same.

@@ -91,7 +91,12 @@ int runCommand(const QStringList& args, const QString& programFolder, std::FILE*
   }
   const TabulationGroup& group = *tabulationGroup(in->run.group);
   if (in->allPrefectures) {  // every file present, and those named besides, in order
-    in->run.prefectures += prefecturesFound(in->run.inputFolder, group);
+    const Result<QStringList> found = prefecturesFound(in->run.inputFolder, group);
+    if (!found) {
+      print(err, errorMessage(found.failure()) + u'\n');
+      return exitStatus(found.failure());
+    }
+    in->run.prefectures += *found;
     in->run.prefectures.sort();
     in->run.prefectures.removeDuplicates();
     if (in->run.prefectures.isEmpty()) {

@@ -192,8 +192,8 @@ TEST_F(Run, EndsAndFailuresKeepTheEarlierOutput) {
        refused(h7::msg::namedLikeInput(), dir.file("H7S13S1.DAT"))},
       {"output named like a census file", [&] { in.outputFile = dir.file("h7sTTs3.dat"); },
        refused(h7::msg::namedLikeInput(), dir.file("h7sTTs3.dat"))},
-      {"output named like a name file", [&] { in.outputFile = dir.file("NameH7S2.ccc"); },
-       refused(h7::msg::namedLikeInput(), dir.file("NameH7S2.ccc"))},
+      {"output named like a compressed name file", [&] { in.outputFile = dir.file("NameH7S2.ccc.Gz"); },
+       refused(h7::msg::namedLikeInput(), dir.file("NameH7S2.ccc.Gz"))},
       {"output a link to a census file's name", [&] {
          QFile::remove(in.outputFile);
          ::symlink("H7S14S1.DAT", QFile::encodeName(in.outputFile).constData());
