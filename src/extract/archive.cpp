@@ -111,6 +111,7 @@ Result<std::vector<ArchiveEntry>> listArchive(const QString& path) {
     e.path = pathOf(*h.calls, entry);
     e.index = int(entries.size()) - 1;
     e.folder = h.calls->archive_entry_filetype(entry) == AE_IFDIR;
+    e.regular = h.calls->archive_entry_filetype(entry) == AE_IFREG;
     e.size = h.calls->archive_entry_size_is_set(entry) ? h.calls->archive_entry_size(entry) : -1;
     if (h.calls->archive_read_data_skip(h.a) < ARCHIVE_WARN) return withPath(h.failure(), path + u'/' + memberShownPath(e.path));
   }

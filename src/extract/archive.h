@@ -17,6 +17,7 @@ struct ArchiveEntry {
   std::string path;  // as the archive stores it (bytes: UTF-8, or CP932 from older archivers)
   int index = 0;     // its place among the archive's entries
   bool folder = false;
+  bool regular = false;  // a file with its bytes (not a folder, link or device)
   long long size = -1;  // -1: not recorded
 };
 

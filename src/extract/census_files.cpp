@@ -58,7 +58,7 @@ Result<CensusFile> findInArchive(const QString& archive, const QString& wanted) 
   if (!entries) return entries.failure();
   std::vector<const ArchiveEntry*> exact, anyCase;
   for (const ArchiveEntry& e : *entries) {
-    if (e.folder) continue;
+    if (!e.regular) continue;  // a link's bytes are not the file's
     const std::string_view last = lastPart(e.path);
     if (last == name) exact.push_back(&e);
     else if (sameIgnoringCase(last, name)) anyCase.push_back(&e);
@@ -112,7 +112,7 @@ std::optional<Failure> forEachCensusEntry(const QString& location, const std::fu
   const Result<std::vector<ArchiveEntry>> entries = listing(location);
   if (!entries) return entries.failure();
   for (const ArchiveEntry& e : *entries)
-    if (!e.folder) f(lastPart(e.path));
+    if (e.regular) f(lastPart(e.path));
   return std::nullopt;
 }
 
