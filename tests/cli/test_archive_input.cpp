@@ -1,7 +1,7 @@
 // h7extract reading census files straight from archives: the same bytes as from the unpacked
 // files, members found by their census names in any folder, and bad archives failing with the
 // archive and the member named, the old output kept.
-#include "archive_pack.h"
+#include "support/archive_pack.h"
 #include "cli_run.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include <thread>
 #include <unistd.h>
 
-#include "cli/archive_pack.h"
+#include "support/archive_pack.h"
 #include "cli/cli_run.h"
 #include "cli/extract_arguments.h"
 #include "core/command_line.h"
