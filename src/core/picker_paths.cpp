@@ -11,7 +11,6 @@
 #include "core/command_line.h"
 #include "core/folders.h"
 
-
 namespace h7 {
 
 namespace {
@@ -41,6 +40,8 @@ Failure folderFailure(int e) {
 }
 
 }  // namespace
+
+void sortByName(QStringList& names) { std::sort(names.begin(), names.end(), byName); }
 
 QString pathRoot(const QString& path) {
   if (path.startsWith(QLatin1String("//"))) {  // //server/share
@@ -82,7 +83,7 @@ QStringList driveRoots() {
     // Bind mounts of single files (common in containers) are no drives.
     if (root != QLatin1String("/") && volume.isValid() && QFileInfo(root).isDir()) roots << root;
   }
-  std::sort(roots.begin(), roots.end(), byName);
+  sortByName(roots);
   roots.erase(std::unique(roots.begin(), roots.end()), roots.end());
   roots.prepend(QStringLiteral("/"));
 #endif
@@ -112,8 +113,8 @@ Result<FolderListing> listFolder(const QString& folder) {
     (::stat(toNativeBytes(path).constData(), &st) == 0 && S_ISDIR(st.st_mode) ? listing.folders : listing.files) << name;
   });
   if (failure) return folderFailure(failure);
-  std::sort(listing.folders.begin(), listing.folders.end(), byName);
-  std::sort(listing.files.begin(), listing.files.end(), byName);
+  sortByName(listing.folders);
+  sortByName(listing.files);
   return listing;
 }
 

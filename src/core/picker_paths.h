@@ -39,11 +39,16 @@ QString driveOf(const QString& path, const QStringList& roots);
 // lies on the drive, otherwise the drive's root.
 QString driveStartFolder(const QString& root, const QStringList& roots, const QString& currentFolder);
 
+// Names in the picker's order: by name ignoring case, names differing only in case by code.
+void sortByName(QStringList& names);
+
 // What a folder holds: its subfolders and its other entries (files), each sorted by name
-// ignoring case; hidden entries (as the platform marks them) are left out.
+// ignoring case; hidden entries (as the platform marks them) are left out. `archives` are
+// files opened as folders (listed after the folders), filled by whoever tells them apart.
 struct FolderListing {
   QStringList folders;
   QStringList files;
+  QStringList archives;
 };
 Result<FolderListing> listFolder(const QString& folder);
 

@@ -1,8 +1,13 @@
 #include "extract/archive.h"
 
 #include <QStringDecoder>
+#include <algorithm>
 #include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include "core/command_line.h"
 #include "extract/archive_library.h"
 
 namespace h7 {
@@ -10,6 +15,8 @@ namespace h7 {
 namespace {
 
 constexpr std::size_t kArchiveBlock = 1 << 20;  // bytes libarchive reads from the file at a time
+constexpr std::size_t kProbeBytes = 128 << 10;  // the most startsAsArchive reads of a file
+constexpr std::size_t kProbeBlock = 8 << 10;    // ... and at a time
 
 // One libarchive read handle over an archive's descriptor; freed with it.
 struct ReadHandle {
@@ -25,6 +32,13 @@ struct ReadHandle {
   }
 };
 
+// The formats census files come in; not libarchive's others (a text file can pass for an mtree list).
+void supportCensusFormats(const ArchiveCalls& calls, archive* a) {
+  for (auto format : {calls.archive_read_support_format_zip, calls.archive_read_support_format_lha,
+                      calls.archive_read_support_format_tar, calls.archive_read_support_format_7zip})
+    format(a);
+}
+
 std::optional<Failure> openHandle(const QString& path, bool compressedFile, ReadHandle& h) {
   QString why;
   h.calls = archiveLibrary(&why);
@@ -35,12 +49,7 @@ std::optional<Failure> openHandle(const QString& path, bool compressedFile, Read
   if (!h.a) return errnoFailure(ENOMEM);
   h.calls->archive_read_support_filter_all(h.a);
   if (compressedFile) h.calls->archive_read_support_format_raw(h.a);
-  else {  // the formats census files come in; not libarchive's others (a text file can pass for an mtree list)
-    for (auto format : {h.calls->archive_read_support_format_zip, h.calls->archive_read_support_format_lha,
-                        h.calls->archive_read_support_format_tar, h.calls->archive_read_support_format_7zip,
-                        h.calls->archive_read_support_format_empty})
-      format(h.a);
-  }
+  else supportCensusFormats(*h.calls, h.a), h.calls->archive_read_support_format_empty(h.a);
   if (h.calls->archive_read_open_fd(h.a, h.file.descriptor(), kArchiveBlock) != ARCHIVE_OK)
     return h.calls->archive_errno(h.a) == EILSEQ ? msg::notAnArchive() : h.failure();  // EILSEQ: no format it knows
   return std::nullopt;
@@ -125,6 +134,45 @@ bool isArchive(const QString& path) {
   archive_entry* entry = nullptr;
   std::optional<Failure> failure;
   return !openHandle(path, false, h) && nextEntry(h, 0, entry, failure);
+}
+
+// The file's start handed to libarchive in small blocks, with no way to seek: bidders and the
+// first header read what they need of it, and the end of the budget is the end of the file.
+bool startsAsArchive(const QString& path) {
+  struct Start {
+    int fd = -1;
+    std::size_t left = kProbeBytes;
+    char block[kProbeBlock];
+    ~Start() {
+      if (fd >= 0) ::close(fd);
+    }
+  };
+  const ArchiveCalls* calls = archiveLibrary();
+  if (!calls) return false;
+  auto start = std::make_unique<Start>();
+  start->fd = ::open(toNativeBytes(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  struct stat st {};
+  if (start->fd < 0 || ::fstat(start->fd, &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  const auto read = [](archive*, void* data, const void** buffer) -> la_ssize_t {
+    auto* s = static_cast<Start*>(data);
+    const ssize_t n = ::read(s->fd, s->block, std::min(s->left, sizeof s->block));
+    if (n > 0) s->left -= std::size_t(n);
+    *buffer = s->block;
+    return n;
+  };
+  archive* a = calls->archive_read_new();
+  if (!a) return false;
+  // Not every filter: the uuencode one alone would read the budget of any text.
+  for (auto filter : {calls->archive_read_support_filter_gzip, calls->archive_read_support_filter_bzip2,
+                      calls->archive_read_support_filter_xz, calls->archive_read_support_filter_zstd})
+    filter(a);
+  supportCensusFormats(*calls, a);
+  archive_entry* entry = nullptr;
+  // A header past the budget (7z keeps its own at the end) fails to read: still an archive.
+  const bool known = calls->archive_read_open(a, start.get(), nullptr, read, nullptr) == ARCHIVE_OK &&
+                     calls->archive_read_next_header(a, &entry) != ARCHIVE_EOF;
+  calls->archive_read_free(a);
+  return known;
 }
 
 QString memberShownPath(const std::string& member) {

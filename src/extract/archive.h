@@ -26,6 +26,11 @@ struct ArchiveEntry {
 Result<std::vector<ArchiveEntry>> listArchive(const QString& path);
 // True when `path` is a regular file that libarchive reads as an archive.
 bool isArchive(const QString& path);
+// True when the start of the regular file at `path` (what the formats' signatures need, its
+// first 128 KiB at most) reads as a zip, LZH, tar (plain, gzip, bzip2, xz, zstd) or 7z
+// archive: cheap enough to ask of every file in a folder. A compressed tar counts when its
+// first header comes out of no more than that.
+bool startsAsArchive(const QString& path);
 
 // An archive member's path as people read it: the bytes where they are UTF-8, else decoded
 // as CP932.

@@ -12,6 +12,8 @@ namespace h7 {
 #define H7_ARCHIVE_CALLS(X)                                                                                        \
   X(archive_read_new) X(archive_read_support_filter_all) X(archive_read_support_format_zip) X(archive_read_support_format_lha) X(archive_read_support_format_tar) X(archive_read_support_format_7zip)                       \
   X(archive_read_support_format_raw) X(archive_read_support_format_empty) X(archive_read_open_fd)                 \
+  X(archive_read_support_filter_gzip) X(archive_read_support_filter_bzip2)                                         \
+  X(archive_read_support_filter_xz) X(archive_read_support_filter_zstd) X(archive_read_open)                     \
   X(archive_read_next_header) X(archive_read_data) X(archive_read_data_skip) X(archive_read_free)               \
   X(archive_read_has_encrypted_entries) X(archive_error_string) X(archive_errno) X(archive_format)               \
   X(archive_filter_count) X(archive_filter_code) X(archive_filter_bytes) X(archive_entry_pathname) X(archive_entry_pathname_utf8)               \

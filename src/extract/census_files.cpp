@@ -26,9 +26,10 @@ QString joined(const QString& folder, const QString& name) { return folder.endsW
 
 QString splitPathOf(const QString& path) { return path.left(std::max<qsizetype>(path.lastIndexOf(u'/'), 0)); }
 
-// The members of the archive last listed, kept while it stays as it was: a run looks up
-// several files in one archive, and listing a compressed tar reads all of it.
-Result<std::vector<ArchiveEntry>> listing(const QString& archive) {
+}  // namespace
+
+// The members of the archive last listed are kept while it stays as it was.
+Result<std::vector<ArchiveEntry>> archiveMembers(const QString& archive) {
   struct Kept {
     QString path;
     dev_t dev = 0;
@@ -51,10 +52,12 @@ Result<std::vector<ArchiveEntry>> listing(const QString& archive) {
   return entries;
 }
 
+namespace {
+
 Result<CensusFile> findInArchive(const QString& archive, const QString& wanted) {
   const QByteArray bytes = toNativeBytes(wanted);
   const std::string_view name(bytes.constData(), std::size_t(bytes.size()));
-  const Result<std::vector<ArchiveEntry>> entries = listing(archive);
+  const Result<std::vector<ArchiveEntry>> entries = archiveMembers(archive);
   if (!entries) return entries.failure();
   std::vector<const ArchiveEntry*> exact, anyCase;
   for (const ArchiveEntry& e : *entries) {
@@ -109,7 +112,7 @@ std::optional<Failure> forEachCensusEntry(const QString& location, const std::fu
       return withPath(errnoFailure(e), location);
     return std::nullopt;
   }
-  const Result<std::vector<ArchiveEntry>> entries = listing(location);
+  const Result<std::vector<ArchiveEntry>> entries = archiveMembers(location);
   if (!entries) return entries.failure();
   for (const ArchiveEntry& e : *entries)
     if (e.regular) f(lastPart(e.path));

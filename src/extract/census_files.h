@@ -37,5 +37,9 @@ Result<std::unique_ptr<ByteSource>> openCensusFile(const CensusFile& file);
 std::optional<Failure> forEachCensusEntry(const QString& location, const std::function<void(std::string_view name)>& f);
 // True when the location is a file, read as an archive.
 bool isArchiveLocation(const QString& location);
+// The members of the archive at `path` (listArchive's), kept while the file stays as it was:
+// a run looks up several files in one archive, the picker its folders, and listing a
+// compressed tar reads all of it.
+Result<std::vector<ArchiveEntry>> archiveMembers(const QString& path);
 
 }  // namespace h7
