@@ -19,6 +19,7 @@
 #include "core/picker_paths.h"
 #include "core/prefecture_rule.h"
 #include "extract/item_names.h"
+#include "extract/picker_places.h"
 #include "extract/run.h"
 #include "gui/form2.h"
 #include "gui/form4.h"
@@ -36,12 +37,13 @@ constexpr int kPrefectureLength = 2;  // characters the user may type into Text3
 QColor buttonTextColour() { return QApplication::palette().color(QPalette::ButtonText); }
 
 // The path that a drop from a file manager gives a field: the input folder field takes a
-// dropped folder, or the folder of a dropped file; the output file field a dropped file.
-// Empty: the drop is not for this field.
+// dropped folder or archive, or the folder of another dropped file; the output file field a
+// dropped file. Empty: the drop is not for this field.
 QString droppedPath(const QMimeData* data, bool folderField) {
   if (!data->hasUrls() || data->urls().isEmpty() || !data->urls().first().isLocalFile()) return {};
   const QFileInfo info(data->urls().first().toLocalFile());
-  if (folderField) return fieldPath(info.isDir() ? info.absoluteFilePath() : info.absolutePath());
+  if (folderField)
+    return fieldPath(info.isDir() || startsAsArchive(info.absoluteFilePath()) ? info.absoluteFilePath() : info.absolutePath());
   return info.isDir() ? QString() : fieldPath(info.absoluteFilePath());
 }
 
@@ -129,16 +131,8 @@ void Form1::buildControls() {
 
 // What each control does.
 void Form1::connectControls() {
-  connect(Command1, &QPushButton::clicked, this, [this] {
-    clearStatus();
-    params_.TEXTSW = QStringLiteral("TEXT1");
-    showScreen(form2_);
-  });
-  connect(Command2, &QPushButton::clicked, this, [this] {
-    clearStatus();
-    params_.TEXTSW = QStringLiteral("TEXT2");
-    showScreen(form2_);
-  });
+  connect(Command1, &QPushButton::clicked, this, [this] { browse(QStringLiteral("TEXT1")); });
+  connect(Command2, &QPushButton::clicked, this, [this] { browse(QStringLiteral("TEXT2")); });
   connect(Command4, &QPushButton::clicked, this, [this] {
     clearStatus();
     showScreen(form4_);
@@ -175,6 +169,16 @@ Screen* Form1::showScreen(OwnedScreen<Screen>& slot) {
   s->raise();
   s->activateWindow();
   return s;
+}
+
+// The picker for the field `target` names; an open one switched to another field lists its
+// folder again, since archives open as folders for the data location alone.
+void Form1::browse(const QString& target) {
+  clearStatus();
+  const bool retargeted = params_.TEXTSW != target;
+  params_.TEXTSW = target;
+  const bool shown = form2_.get() && form2_.get()->isVisible();
+  if (Form2* picker = showScreen(form2_); shown && retargeted) picker->listAgain();
 }
 
 int Form1::selectedGroup() const {
@@ -239,14 +243,16 @@ void Form1::showItemList() { form5_.make(this)->FillItemList(QString()); }
 
 void Form1::showItemSelection() { showScreen(form4_); }
 
+// The input folder field receives a place inside an archive as the archive.
 void Form1::folderPicked(const QString& folder) {
-  if (params_.TEXTSW == QLatin1String("TEXT1")) writeField(Text1, fieldPath(folder));
+  if (picksDataLocation()) writeField(Text1, fieldPath(dataLocationOf(folder)));
   if (params_.TEXTSW == QLatin1String("TEXT2")) writeField(Text2, fieldPath(folder));
 }
 
-// The input folder field receives the file's folder, the output file field the file.
+// The input folder field receives the file's folder (or archive), the output file field the file.
 void Form1::filePicked(const QString& folder, const QString& file) {
-  if (params_.TEXTSW == QLatin1String("TEXT1")) writeField(Text1, fieldPath(withTrailingSeparator(folder)));
+  if (const QString at = dataLocationOf(folder); picksDataLocation())
+    writeField(Text1, fieldPath(at == folder ? withTrailingSeparator(folder) : at));
   if (params_.TEXTSW == QLatin1String("TEXT2")) writeField(Text2, fieldPath(joinFolderAndName(folder, file)));
   activate();
 }

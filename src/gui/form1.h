@@ -69,6 +69,7 @@ class Form1 : public QWidget, public ScreenHub {
   void showItemSelection() override;
   void folderPicked(const QString& folder) override;
   void filePicked(const QString& folder, const QString& file) override;
+  bool picksDataLocation() const override { return params_.TEXTSW == QLatin1String("TEXT1"); }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -77,6 +78,7 @@ class Form1 : public QWidget, public ScreenHub {
  private:
   void buildControls();
   void connectControls();
+  void browse(const QString& target);  // Command1, Command2: the picker for TEXT1 or TEXT2
   template <class Screen>
   Screen* showScreen(OwnedScreen<Screen>& slot);  // shown without blocking, brought to the front
   void activate();     // makes the main screen the active window

@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -12,6 +13,7 @@
 #include <algorithm>
 
 #include "core/picker_paths.h"
+#include "extract/picker_places.h"
 #include "gui/message_box.h"
 #include "gui/screen_hub.h"
 #include "gui/screen_layout.h"
@@ -85,12 +87,13 @@ void Form2::selectDriveOf(const QString& folder) {
 }
 
 std::optional<Failure> Form2::showFolder(const QString& folder) {
-  const Result<FolderListing> listing = listFolder(folder);
+  const Result<FolderListing> listing = listPlace(folder, main_->picksDataLocation());
   if (!listing) return listing.failure();
   folder_ = folder;
 
   const QIcon open = style()->standardIcon(QStyle::SP_DirOpenIcon);
   const QIcon closed = style()->standardIcon(QStyle::SP_DirClosedIcon);
+  const QIcon archive = style()->standardIcon(QStyle::SP_FileIcon);
   Dir1->clear();
   QTreeWidgetItem* current = nullptr;
   for (const QString& ancestor : folderAncestors(folder)) {
@@ -100,10 +103,12 @@ std::optional<Failure> Form2::showFolder(const QString& folder) {
     item->setData(0, Qt::UserRole, ancestor);
     current = item;
   }
-  for (const QString& name : listing->folders) {
-    auto* item = new QTreeWidgetItem(current, QStringList{name});
-    item->setIcon(0, closed);
-    item->setData(0, Qt::UserRole, joinFolderAndName(folder, name));
+  for (const QStringList* names : {&listing->folders, &listing->archives}) {
+    for (const QString& name : *names) {
+      auto* item = new QTreeWidgetItem(current, QStringList{name});
+      item->setIcon(0, names == &listing->folders ? closed : archive);
+      item->setData(0, Qt::UserRole, joinFolderAndName(folder, name));
+    }
   }
   Dir1->expandAll();
   Dir1->setCurrentItem(current);
@@ -146,11 +151,14 @@ void Form2::fileClicked(QListWidgetItem* item) {
 void Form2::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   if (event->spontaneous()) return;
-  if (shownBefore_) {
-    fillDrives();
-    showFolder(folder_);
-  }
+  if (shownBefore_) listAgain();
   shownBefore_ = true;
+}
+
+void Form2::listAgain() {
+  fillDrives();
+  const QString archive = archivePlaceOf(folder_).archive;
+  showFolder(archive.isEmpty() || main_->picksDataLocation() ? folder_ : QFileInfo(archive).absolutePath());
 }
 
 // Enter opens the highlighted folder or picks the highlighted file, like the mouse.

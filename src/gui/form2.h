@@ -1,6 +1,7 @@
 // Form2: ＤＲＩＶＥ／ＦＯＬＤＥＲ／ＦＩＬＥ指定画面, the drive, folder and file picker that
 // fills the main screen's input folder (Text1) or output file (Text2) field, the one
-// that TEXTSW names at the moment of each folder change or file click.
+// that TEXTSW names at the moment of each folder change or file click. For Text1 the
+// archives of a folder open as folders too (extract/picker_places.h).
 #pragma once
 
 #include <QString>
@@ -24,6 +25,9 @@ class Form2 : public QWidget {
   explicit Form2(ScreenHub* main);
 
   QString path() const { return folder_; }  // the folder both lists show, "/" separated
+  // The drives and the folder read again, as for the field TEXTSW names now: a picker
+  // inside an archive steps out to the archive's folder when that is not Text1.
+  void listAgain();
 
  protected:
   void showEvent(QShowEvent* event) override;

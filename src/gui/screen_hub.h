@@ -25,6 +25,8 @@ class ScreenHub {
   // Form2: a folder change, and a file clicked; the field that TEXTSW names receives it.
   virtual void folderPicked(const QString& folder) = 0;
   virtual void filePicked(const QString& folder, const QString& file) = 0;
+  // Form2: whether that field is the data location's (Text1), where archives open as folders.
+  virtual bool picksDataLocation() const = 0;
 
  protected:
   ~ScreenHub() = default;

@@ -15,6 +15,8 @@
 #include "gui/form6.h"
 #include "gui/form2.h"
 #include "support/screens.h"
+#define H7_PACK_CHECK(ok, what) QVERIFY2(ok, what)
+#include "support/archive_pack.h"
 #include "support/testutil.h"
 
 using h7test::click;
@@ -76,8 +78,9 @@ class Form1Test : public h7test::ScreenSuite {
   void dropsWritePaths() {
     h7test::ScratchDir dir;
     dir.write("a.csv", "x");
+    h7test::pack(dir.file("a.zip"), "zip", "none", {{"a.csv", "x"}});
     const std::tuple<const char*, QString, QString> drops[] = {  // field, dropped, written
-        {"Text1", dir.path(), dir.path()}, {"Text1", dir.file("a.csv"), dir.path()},
+        {"Text1", dir.path(), dir.path()}, {"Text1", dir.file("a.csv"), dir.path()}, {"Text1", dir.file("a.zip"), dir.file("a.zip")},
         {"Text2", dir.file("a.csv"), dir.file("a.csv")}, {"Text2", dir.path(), ""}};
     for (const auto& [name, dropped, written] : drops) {
       field(main.get(), name)->clear();
@@ -155,6 +158,13 @@ class Form1Test : public h7test::ScreenSuite {
     click(main.get(), "Command3");
     writer.join();
     QCOMPARE(held, QStringLiteral(" "));
+    QCOMPARE(dir.bytes("out.csv"), dir.bytes("core.csv"));
+
+    // The same from the data packed into a zip, in a folder there.
+    h7test::pack(dir.file("data.zip"), "zip", "none", {{"国勢調査/H7S13S1.DAT", data}});
+    field(main.get(), "Text1")->setText(dir.file("data.zip"));
+    QFile::remove(dir.file("out.csv"));
+    click(main.get(), "Command3");
     QCOMPARE(dir.bytes("out.csv"), dir.bytes("core.csv"));
   }
 };

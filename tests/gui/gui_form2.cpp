@@ -1,11 +1,14 @@
 // Form2's wiring in a scratch folder tree: folders opened, files picked, the field that the
-// main screen names filled, a folder that cannot be read leaving the picker usable.
+// main screen names filled, a folder that cannot be read leaving the picker usable, an
+// archive opened as a folder for the input field alone.
 #include <QLabel>
 #include <QListWidget>
 #include <QTreeWidget>
 
 #include "gui/form2.h"
 #include "support/screens.h"
+#define H7_PACK_CHECK(ok, what) QVERIFY2(ok, what)
+#include "support/archive_pack.h"
 #include "support/testutil.h"
 
 class Form2Test : public h7test::ScreenSuite {
@@ -101,6 +104,25 @@ class Form2Test : public h7test::ScreenSuite {
     QVERIFY(picker->isVisible() && text("Text1") == "typed");
     clickFile("OUT.CSV");
     QCOMPARE(text("Text1"), root + "/DATA/");
+  }
+
+  // For the input field an archive is a folder after the others, its inside listed, the
+  // archive itself chosen; for the output field it is a file, and the picker leaves it.
+  void anArchiveIsAFolderForTheInputField() {
+    const QString zip = root + "/DATA.zip";
+    h7test::pack(zip, "zip", "none", {{"国勢調査/H7S13S1.DAT", "x"}, {"top.csv", "x"}});
+    browse("Command1");
+    QCOMPARE(h7test::child<QTreeWidget>(picker, "Dir1")->currentItem()->child(2)->text(0), QString("DATA.zip"));
+    openFolder("DATA.zip");
+    QCOMPARE(fileNames().join('|') + ' ' + text("Text1"), "top.csv " + zip);
+    openFolder("国勢調査");
+    QCOMPARE(picker->path() + ' ' + fileNames().join('|') + ' ' + text("Text1"), zip + "/国勢調査 H7S13S1.DAT " + zip);
+    clickFile("H7S13S1.DAT");
+    QCOMPARE(text("Text1"), zip);
+    browse("Command2");
+    QCOMPARE(picker->path() + ' ' + fileNames().join('|'), root + " DATA.zip|top.txt");
+    browse("Command1");  // the open picker retargeted
+    QCOMPARE(fileNames(), QStringList{"top.txt"});
   }
 };
 
