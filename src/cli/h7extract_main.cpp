@@ -1,12 +1,16 @@
-// h7extract: the extraction run for scripts and batch work.
-#include <QCoreApplication>
+// h7extract: the extraction run for scripts and batch work. This start links neither Qt nor
+// the C++ library, whose loading takes most of a run's start-up: it answers a bare --version
+// itself and loads the program (libh7extract.so, beside it) for every other command line.
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "cli/extract_command.h"
-#include "core/command_line.h"
-#include "extract/kernels/choice.h"
+#include "cli/program_entry.h"
+#include "cli/version.h"
+#include "extract/kernels/kernels.h"
 
 int main(int argc, char** argv) {
   // A standard descriptor the caller closed (">&-") is held by /dev/null opened for reading, so
@@ -14,8 +18,17 @@ int main(int argc, char** argv) {
   for (int fd = 0; fd <= 2; ++fd)
     if (::fcntl(fd, F_GETFD) == -1)
       if (const int null = ::open("/dev/null", O_RDONLY); null >= 0 && null != fd) ::dup2(null, fd), ::close(null);
-  if (const int refused = h7::refusedKernelChoice()) return refused;
-  QCoreApplication app(argc, argv);
-  const QStringList args = h7::commandLineArguments(argc, argv);  // the bytes of a path kept, UTF-8 or not
-  return h7::cli::runCommand(args, QCoreApplication::applicationDirPath(), stdout, stderr);
+  // Without H7_KERNEL there is no choice to refuse: the kernel is the fastest one.
+  if (argc == 2 && std::strcmp(argv[1], "--version") == 0 && !std::getenv("H7_KERNEL")) {
+    h7::cli::printVersion(stdout, h7::kernelName(h7::fastestKernel()));
+    return 0;
+  }
+  // $ORIGIN: the loader's name for this program's folder, links followed.
+  void* program = ::dlopen("$ORIGIN/" H7EXTRACT_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+  auto* run = program ? reinterpret_cast<decltype(&h7extract_run)>(::dlsym(program, H7EXTRACT_ENTRY)) : nullptr;
+  if (!run) {  // as the loader says it of a missing library, with its exit status
+    std::fprintf(stderr, "h7extract: error while loading shared libraries: %s\n", ::dlerror());
+    return 127;
+  }
+  return run(argc, argv);
 }
