@@ -1,6 +1,7 @@
 // h7extract: the extraction run for scripts and batch work. This start links neither Qt nor
 // the C++ library, whose loading takes most of a run's start-up: it answers a bare --version
 // itself and loads the program (libh7extract.so, beside it) for every other command line.
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -11,6 +12,7 @@
 #include "cli/program_entry.h"
 #include "cli/version.h"
 #include "extract/kernels/kernels.h"
+#include "extract/program_folder.h"
 
 int main(int argc, char** argv) {
   // A standard descriptor the caller closed (">&-") is held by /dev/null opened for reading, so
@@ -23,8 +25,9 @@ int main(int argc, char** argv) {
     h7::cli::printVersion(stdout, h7::kernelName(h7::fastestKernel()));
     return 0;
   }
-  // $ORIGIN: the loader's name for this program's folder, links followed.
-  void* program = ::dlopen("$ORIGIN/" H7EXTRACT_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+  char path[PATH_MAX + sizeof "/" H7EXTRACT_LIBRARY];
+  std::memcpy(path + h7::programFolder(path, PATH_MAX), "/" H7EXTRACT_LIBRARY, sizeof "/" H7EXTRACT_LIBRARY);
+  void* program = ::dlopen(path, RTLD_NOW | RTLD_LOCAL);
   auto* run = program ? reinterpret_cast<decltype(&h7extract_run)>(::dlsym(program, H7EXTRACT_ENTRY)) : nullptr;
   if (!run) {  // as the loader says it of a missing library, with its exit status
     std::fprintf(stderr, "h7extract: error while loading shared libraries: %s\n", ::dlerror());
