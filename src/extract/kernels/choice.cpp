@@ -4,7 +4,6 @@
 #include <QStringList>
 #include <cstdio>
 #include <cstdlib>
-#include <ranges>
 
 #include "core/command_line.h"
 #include "core/half_width.h"
@@ -18,9 +17,9 @@ Result<const Kernels*> chooseKernels() {
   if (wanted.isEmpty()) return kernelsFor(fastestKernel());
   QStringList names, usableNames;
   for (const Kernels* k : availableKernels()) usableNames << QString::fromLatin1(k->name());
-  for (KernelId id : std::views::reverse(kFastestFirst)) {  // every kernel, the slowest first
-    names << QString::fromLatin1(kernelName(id));
-    if (wanted != names.constLast()) continue;
+  for (KernelId id : kFastestFirst) {
+    names.prepend(QString::fromLatin1(kernelName(id)));  // every kernel's name, the slowest first
+    if (wanted != names.constFirst()) continue;
     if (const Kernels* k = kernelsFor(id)) return k;
     return rejected(msg::badKernel(showKeptBytes(value), usableNames.join(QStringLiteral(", "))));
   }

@@ -20,15 +20,12 @@ enum class KernelId { Scalar, Avx2, Avx512 };
 // Every kernel, whether this build or processor has it or not, the fastest first.
 inline constexpr KernelId kFastestFirst[] = {KernelId::Avx512, KernelId::Avx2, KernelId::Scalar};
 
-// Which kernels this build and processor have, apart from the kernels themselves
-// (kernels/usable.cpp, without the C++ library): h7extract's start names the one it would
-// use without loading the run.
-// The name of a kernel, as H7_KERNEL names it.
-const char* kernelName(KernelId id);
-// Whether this build and the processor have it (scalar always).
-bool kernelUsable(KernelId id);
-// The fastest of those: what a run uses unless H7_KERNEL names another.
-KernelId fastestKernel();
+// Which kernels this build and processor have, and their names, apart from the kernels
+// themselves (kernels/usable.cpp, without the C++ library): h7extract's start names the one
+// it would use without loading the run.
+const char* kernelName(KernelId id);  // as H7_KERNEL names it
+bool kernelUsable(KernelId id);       // scalar always
+KernelId fastestKernel();             // the fastest usable one: a run's unless H7_KERNEL names another
 
 struct Kernels {
   KernelId id;
