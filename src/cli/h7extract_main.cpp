@@ -27,7 +27,7 @@ int main(int argc, char** argv) {
   }
   char path[PATH_MAX + sizeof "/" H7EXTRACT_LIBRARY];
   std::memcpy(path + h7::programFolder(path, PATH_MAX), "/" H7EXTRACT_LIBRARY, sizeof "/" H7EXTRACT_LIBRARY);
-  void* program = ::dlopen(path, RTLD_NOW | RTLD_LOCAL);
+  void* program = ::dlopen(path, RTLD_LAZY | RTLD_LOCAL);  // bound as it is called, as a program's libraries are
   auto* run = program ? reinterpret_cast<decltype(&h7extract_run)>(::dlsym(program, H7EXTRACT_ENTRY)) : nullptr;
   if (!run) {  // as the loader says it of a missing library, with its exit status
     std::fprintf(stderr, "h7extract: error while loading shared libraries: %s\n", ::dlerror());
