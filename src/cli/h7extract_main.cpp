@@ -25,7 +25,7 @@ int main(int argc, char** argv) {
     h7::cli::printVersion(stdout, h7::kernelName(h7::fastestKernel()));
     return 0;
   }
-  char path[PATH_MAX + sizeof "/" H7EXTRACT_LIBRARY];
+  char path[PATH_MAX + sizeof "/" H7EXTRACT_LIBRARY];  // the program, in the start's own folder
   std::memcpy(path + h7::programFolder(path, PATH_MAX), "/" H7EXTRACT_LIBRARY, sizeof "/" H7EXTRACT_LIBRARY);
   void* program = ::dlopen(path, RTLD_LAZY | RTLD_LOCAL);  // bound as it is called, as a program's libraries are
   auto* run = program ? reinterpret_cast<decltype(&h7extract_run)>(::dlsym(program, H7EXTRACT_ENTRY)) : nullptr;
