@@ -1,10 +1,12 @@
 # Installation: the three programs in one program folder (the item-name files are looked
-# up beside the program), links to them from bin, a desktop entry with its icon and its
-# AppStream metainfo. The Debian package is built from debian/ (scripts/package.sh).
+# up beside the program) with h7extract's program, libh7extract.so, links to them from bin,
+# a desktop entry with its icon and its AppStream metainfo. The Debian package is built from
+# debian/ (scripts/package.sh).
 include(GNUInstallDirs)
 set(H7_PROGRAM_DIR ${CMAKE_INSTALL_LIBDIR}/h7select)
 
 install(TARGETS h7select h7extract h7sample RUNTIME DESTINATION ${H7_PROGRAM_DIR})
+install(TARGETS h7extract_program LIBRARY DESTINATION ${H7_PROGRAM_DIR})  # h7extract loads it from its own folder
 if(H7_MAP)  # the map module beside the programs, which look for it there
   install(TARGETS h7map LIBRARY DESTINATION ${H7_PROGRAM_DIR})
 endif()

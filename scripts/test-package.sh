@@ -26,7 +26,7 @@ grep -q "正常終了  KCNT= 1361   ICNT=  20  ,OCNT=  21" "$work/err" && [ "$(w
   { echo "the installed h7extract:"; cat "$work/err"; exit 1; }
 if ldd /usr/lib/h7select/h7select | grep "not found"; then echo "h7select lacks a library"; exit 1; fi
 echo "installed: $(grep -c . <<<"$files") paths; h7sample and h7extract ran from /usr/bin: $(cat "$work/err")"
-if ldd /usr/lib/h7select/h7extract | grep libgdal; then echo "h7extract links GDAL"; exit 1; fi
+if ldd /usr/lib/h7select/h7extract /usr/lib/h7select/libh7extract.so | grep libgdal; then echo "h7extract links GDAL"; exit 1; fi
 
 # Without h7select-map a map is refused, naming the module (exit 2); with it, the map is made.
 map() { /usr/bin/h7extract --input "$work" --output "$work/map.gpkg" --pref 13 --group 1 --items 1-5 \

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include "cli/extract_arguments.h"
+#include "cli/version.h"
 #include "extract/files.h"
 #include "extract/item_names.h"
 #include "extract/kernels/choice.h"
@@ -78,9 +79,7 @@ int runCommand(const QStringList& args, const QString& programFolder, std::FILE*
   }
   switch (in->mode) {
     case Mode::Help: print(out, msg::extractHelp()); return 0;
-    case Mode::Version:
-      print(out, QStringLiteral("h7extract " H7_VERSION "\nkernel: %1\n").arg(QLatin1String(activeKernels().name)));
-      return 0;
+    case Mode::Version: printVersion(out, activeKernels().name()); return 0;
     case Mode::ListItems: return listItems(*in, out, err);
     case Mode::Extract: break;
   }

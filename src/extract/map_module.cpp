@@ -4,25 +4,17 @@
 #include <dlfcn.h>
 #include <string>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include "core/command_line.h"
+#include "extract/program_folder.h"
 
 namespace h7 {
 
 namespace {
 
-// The folder of the running program, links followed (bytes).
-std::string programFolder() {
-  std::string path(PATH_MAX, '\0');
-  const ssize_t n = ::readlink("/proc/self/exe", path.data(), path.size());
-  if (n <= 0) return ".";
-  path.resize(std::size_t(n));
-  return path.substr(0, path.rfind('/'));
-}
-
 MapModule load() {
-  const std::string folder = programFolder();
+  char bytes[PATH_MAX];
+  const std::string folder(bytes, programFolder(bytes, sizeof bytes));
   const std::string places[] = {folder + "/" H7MAP_FILE_NAME, folder + "/../lib/h7select/" H7MAP_FILE_NAME};
   MapModule module;
   module.path = fromNativeBytes(places[0]);

@@ -14,6 +14,7 @@
 #include "support/archive_pack.h"
 #include "cli/cli_run.h"
 #include "cli/extract_arguments.h"
+#include "cli/program_entry.h"
 #include "core/command_line.h"
 #include "core/numeric.h"
 #include "extract/run.h"
@@ -66,7 +67,8 @@ TEST_F(H7Extract, ExitStatusAndMessages) {
   const QString program = dir.file("program/h7extract"), own = dir.file("program/NAMEH7S2.CCC");
   const QString users = dir.file("data/h7select/NAMEH7S3.CCC"), linked = dir.file("linked.csv");
   ASSERT_TRUE(QDir().mkpath(dir.file("program")) && QDir().mkpath(dir.file("data/h7select")));
-  ASSERT_TRUE(QFile::copy(H7_BIN_DIR "/h7extract", program));
+  for (const char* file : {"h7extract", H7EXTRACT_LIBRARY})
+    ASSERT_TRUE(QFile::copy(H7_BIN_DIR "/" + QString(file), dir.file("program/") + file));
   dir.write("program/NAMEH7S2.CCC", "own\r\n");
   dir.write("data/h7select/NAMEH7S3.CCC", "user's\r\n");
   ASSERT_EQ(::link(QFile::encodeName(users), QFile::encodeName(linked)), 0);
@@ -243,6 +245,9 @@ TEST_F(H7Extract, HeldRunsAndSignals) {
 TEST_F(H7Extract, HelpAndListItems) {
   EXPECT_EQ(QString::fromUtf8(run("h7extract", {"--help"}).out), h7::msg::extractHelp());
   EXPECT_TRUE(run("h7extract", {"--version"}, {}, {"H7_KERNEL= Scalar"}).out.contains("kernel: scalar"));
+  // A bare --version is answered by the start, which loads no Qt; another, by the program alike.
+  const Ran bare = run("h7extract", {"--version"}), full = run("h7extract", {"--quiet", "--version"});
+  EXPECT_EQ(std::tuple(bare.status, bare.out, bare.err), std::tuple(0, full.out, QString()));
   const Ran refused = run("h7extract", {"--version"}, {}, {"H7_KERNEL=avx1024"});  // refused at start
   EXPECT_EQ(std::pair(refused.status, refused.err), std::pair(2, h7::msg::unknownKernel("avx1024", "scalar, avx2, avx512").description + '\n'));
   EXPECT_EQ(run("h7extract", {"--list-items", "--group", "2"}).out.count('\n'), 1014);

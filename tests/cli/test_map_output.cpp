@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include "cli/cli_run.h"
+#include "cli/program_entry.h"
 #include "core/command_line.h"
 #include "core/numeric.h"
 #include "core/sjis.h"
@@ -285,7 +286,7 @@ TEST_F(H7Extract, MapsOnRealBoundaries) {
 // one that cannot be loaded: the module's path named, exit 2, before any file is touched.
 TEST_F(H7Extract, MapModuleMissing) {
   QDir().mkpath(dir.file("bin"));
-  for (const char* program : {"h7extract", "h7sample"})
+  for (const char* program : {"h7extract", H7EXTRACT_LIBRARY, "h7sample"})
     ASSERT_TRUE(QFile::copy(QStringLiteral(H7_BIN_DIR "/") + program, dir.file("bin/") + program));
   const QString module = dir.file("bin/" H7MAP_FILE_NAME);
   const QStringList map = with(base("1"), "--output", dir.file("out.gpkg")) << "--boundaries" << dir.file("b.gpkg");

@@ -32,7 +32,7 @@ TEST(Kernels, ChosenByH7Kernel) {
       qEnvironmentVariableIsSet("H7_KERNEL") ? std::optional(qgetenv("H7_KERNEL")) : std::nullopt;
   const QString all = QStringLiteral("scalar, avx2, avx512");
   QStringList usable;
-  for (const h7::Kernels* k : h7::availableKernels()) usable << k->name;
+  for (const h7::Kernels* k : h7::availableKernels()) usable << k->name();
   const h7::Kernels* avx2 = h7::kernelsFor(h7::KernelId::Avx2);
   const QString noAvx2 = h7::msg::badKernel(" AVX2", usable.join(", ")).description;
   const struct {
@@ -110,7 +110,7 @@ TEST(Record, RandomLinesAsThePlainRule) {
     for (const h7::Kernels* kernels : h7::availableKernels())
       for (bool numerify : {false, true})
         ASSERT_EQ(h7test::recordLine(line, positions, numerify, *kernels), h7test::plainRecordLine(line, positions, numerify))
-            << testing::PrintToString(line) << " kernel " << kernels->name;
+            << testing::PrintToString(line) << " kernel " << kernels->name();
   }
 }
 

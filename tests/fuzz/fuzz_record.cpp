@@ -20,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const auto plain = h7test::plainRecordLine(line, positions, numerify);
   for (const h7::Kernels* kernels : h7::availableKernels())
     if (h7test::recordLine(line, positions, numerify, *kernels) != plain) {
-      std::fprintf(stderr, "the record line (kernel %s) differs from the plain rule's\n", kernels->name);
+      std::fprintf(stderr, "the record line (kernel %s) differs from the plain rule's\n", kernels->name());
       std::abort();  // libFuzzer keeps the input
     }
   return 0;

@@ -9,8 +9,9 @@ prefix=$(mktemp -d)
 trap 'rm -rf "$prefix"' EXIT
 cmake --install "$build" --prefix "$prefix" >/dev/null
 libdir=$(cd "$prefix" && ls -d lib*/h7select)
-for f in bin/h7select bin/h7extract bin/h7sample "$libdir/h7select" share/applications/h7select.desktop \
-         share/icons/hicolor/scalable/apps/h7select.svg share/metainfo/org.example.h7select.metainfo.xml \
+for f in bin/h7select bin/h7extract bin/h7sample "$libdir/h7select" "$libdir/libh7extract.so" \
+         share/applications/h7select.desktop share/icons/hicolor/scalable/apps/h7select.svg \
+         share/metainfo/org.example.h7select.metainfo.xml \
          share/man/man1/h7select.1 share/man/man1/h7extract.1 share/man/man1/h7sample.1 \
          share/bash-completion/completions/h7extract share/bash-completion/completions/h7sample; do
   [ -e "$prefix/$f" ] || { echo "missing after install: $f"; exit 1; }

@@ -225,6 +225,6 @@ char* numerifiedFields(char* out, const char* line, const FieldRun* runs, std::s
 }  // namespace
 
 extern const Kernels kAvx2Kernels;
-const Kernels kAvx2Kernels{KernelId::Avx2, "avx2", findLineEnd, anyHighByte, rawFields, numerifiedFields};
+const Kernels kAvx2Kernels{KernelId::Avx2, findLineEnd, anyHighByte, rawFields, numerifiedFields};
 
 }  // namespace h7

@@ -195,6 +195,6 @@ char* numerifiedFields(char* out, const char* line, const FieldRun* runs, std::s
 }  // namespace
 
 extern const Kernels kAvx512Kernels;
-const Kernels kAvx512Kernels{KernelId::Avx512, "avx512", findLineEnd, anyHighByte, rawFields, numerifiedFields};
+const Kernels kAvx512Kernels{KernelId::Avx512, findLineEnd, anyHighByte, rawFields, numerifiedFields};
 
 }  // namespace h7

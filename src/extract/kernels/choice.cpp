@@ -4,7 +4,6 @@
 #include <QStringList>
 #include <cstdio>
 #include <cstdlib>
-#include <utility>
 
 #include "core/command_line.h"
 #include "core/half_width.h"
@@ -12,19 +11,15 @@
 namespace h7 {
 
 Result<const Kernels*> chooseKernels() {
-  const std::vector<const Kernels*> usable = availableKernels();
   const char* given = std::getenv("H7_KERNEL");
   const QString value = fromNativeBytes(given ? given : "");
   const QString wanted = trimBlanks(value).toString().toLower();  // " AVX2" names avx2
-  if (wanted.isEmpty()) return usable.front();
-  // Every kernel's name, whether this build or processor has it or not.
-  static const std::pair<KernelId, const char*> kNames[] = {
-      {KernelId::Scalar, "scalar"}, {KernelId::Avx2, "avx2"}, {KernelId::Avx512, "avx512"}};
+  if (wanted.isEmpty()) return kernelsFor(fastestKernel());
   QStringList names, usableNames;
-  for (const Kernels* k : usable) usableNames << QString::fromLatin1(k->name);
-  for (const auto& [id, name] : kNames) {
-    names << QString::fromLatin1(name);
-    if (wanted != QLatin1String(name)) continue;
+  for (const Kernels* k : availableKernels()) usableNames << QString::fromLatin1(k->name());
+  for (KernelId id : kFastestFirst) {
+    names.prepend(QString::fromLatin1(kernelName(id)));  // every kernel's name, the slowest first
+    if (wanted != names.constFirst()) continue;
     if (const Kernels* k = kernelsFor(id)) return k;
     return rejected(msg::badKernel(showKeptBytes(value), usableNames.join(QStringLiteral(", "))));
   }
@@ -34,7 +29,7 @@ Result<const Kernels*> chooseKernels() {
 const Kernels& activeKernels() {
   static const Kernels* const chosen = [] {
     const Result<const Kernels*> k = chooseKernels();
-    return k ? *k : availableKernels().front();
+    return k ? *k : kernelsFor(fastestKernel());
   }();
   return *chosen;
 }

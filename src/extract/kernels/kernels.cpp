@@ -1,8 +1,6 @@
 #include "extract/kernels/kernels.h"
 
-// H7_AVX2_SUPPORTED and H7_AVX512_SUPPORTED: the processor tests of the features each
-// vector kernel is built for, written by CMakeLists.txt from the same list as its
-// compile flags; undefined where the build has no such kernel.
+// H7_AVX2_SUPPORTED and H7_AVX512_SUPPORTED, defined where the build has that kernel.
 #include "extract/kernels/features.h"
 
 namespace h7 {
@@ -17,13 +15,14 @@ extern const Kernels kAvx512Kernels;
 #endif
 
 const Kernels* kernelsFor(KernelId id) {
+  if (!kernelUsable(id)) return nullptr;
   switch (id) {
     case KernelId::Scalar: return &kScalarKernels;
 #ifdef H7_AVX2_SUPPORTED
-    case KernelId::Avx2: return H7_AVX2_SUPPORTED ? &kAvx2Kernels : nullptr;
+    case KernelId::Avx2: return &kAvx2Kernels;
 #endif
 #ifdef H7_AVX512_SUPPORTED
-    case KernelId::Avx512: return H7_AVX512_SUPPORTED ? &kAvx512Kernels : nullptr;
+    case KernelId::Avx512: return &kAvx512Kernels;
 #endif
     default: return nullptr;
   }
@@ -31,7 +30,7 @@ const Kernels* kernelsFor(KernelId id) {
 
 std::vector<const Kernels*> availableKernels() {
   std::vector<const Kernels*> list;
-  for (KernelId id : {KernelId::Avx512, KernelId::Avx2, KernelId::Scalar})
+  for (KernelId id : kFastestFirst)
     if (const Kernels* k = kernelsFor(id)) list.push_back(k);
   return list;
 }

@@ -1,7 +1,7 @@
 // The byte and field kernels: the loops that touch every byte of a census file, one
 // implementation per instruction set (kernels/scalar.cpp, avx2.cpp, avx512.cpp), all
 // giving the same results. Which one a run uses is chosen once, at start (choice.h).
-// Without Qt: the vector files include it.
+// Without Qt: the vector files include it, and h7extract's start (kernels/usable.cpp).
 #pragma once
 
 #include <cstddef>
@@ -17,10 +17,19 @@ struct FieldRun {
 };
 
 enum class KernelId { Scalar, Avx2, Avx512 };
+// Every kernel, whether this build or processor has it or not, the fastest first.
+inline constexpr KernelId kFastestFirst[] = {KernelId::Avx512, KernelId::Avx2, KernelId::Scalar};
+
+// Which kernels this build and processor have, and their names, apart from the kernels
+// themselves (kernels/usable.cpp, without the C++ library): h7extract's start names the one
+// it would use without loading the run.
+const char* kernelName(KernelId id);  // as H7_KERNEL names it
+bool kernelUsable(KernelId id);       // scalar always
+KernelId fastestKernel();             // the fastest usable one: a run's unless H7_KERNEL names another
 
 struct Kernels {
   KernelId id;
-  const char* name;  // as H7_KERNEL names it
+  const char* name() const { return kernelName(id); }
   // The first `end` byte (CR, or LF where LF alone ends lines) in [from, to), or nullptr.
   // Sets `high` when a byte before it (every byte, when there is none) is 0x80 or above;
   // a kernel that does not look sets it always.

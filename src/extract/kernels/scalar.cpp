@@ -89,6 +89,6 @@ char* numerifiedFields(char* out, const char* line, const FieldRun* runs, std::s
 }  // namespace
 
 extern const Kernels kScalarKernels;
-const Kernels kScalarKernels{KernelId::Scalar, "scalar", findLineEnd, anyHighByte, rawFields, numerifiedFields};
+const Kernels kScalarKernels{KernelId::Scalar, findLineEnd, anyHighByte, rawFields, numerifiedFields};
 
 }  // namespace h7
