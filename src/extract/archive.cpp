@@ -3,6 +3,7 @@
 #include <QStringDecoder>
 #include <algorithm>
 #include <cerrno>
+#include <clocale>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -107,9 +108,27 @@ class ArchiveMember final : public ByteSource {
   Failure failure_ = msg::deviceError();
 };
 
+// Member names in UTF-8 on this thread whatever the program's locale: libarchive converts a
+// name it knows to be UTF-8 (a zip's UTF-8 flag) into the locale's charset, and drops it
+// where it cannot (the C locale). Bytes of names in no known charset pass as they are.
+class Utf8Names {
+ public:
+  Utf8Names() : utf8_(::newlocale(LC_CTYPE_MASK, "C.UTF-8", nullptr)), old_(utf8_ ? ::uselocale(utf8_) : nullptr) {}
+  ~Utf8Names() {
+    if (utf8_) ::uselocale(old_), ::freelocale(utf8_);
+  }
+  Utf8Names(const Utf8Names&) = delete;
+  Utf8Names& operator=(const Utf8Names&) = delete;
+
+ private:
+  locale_t utf8_;
+  locale_t old_;
+};
+
 }  // namespace
 
 Result<std::vector<ArchiveEntry>> listArchive(const QString& path) {
+  const Utf8Names names;  // before the handle, which converts with it
   ReadHandle h;
   if (auto failure = openHandle(path, false, h)) return withPath(*failure, path);
   std::vector<ArchiveEntry> entries;
@@ -185,6 +204,7 @@ QString memberShownPath(const std::string& member) {
 
 Result<std::unique_ptr<ByteSource>> openArchiveMember(const QString& path, const ArchiveEntry& wanted,
                                                       bool compressedFile) {
+  const Utf8Names names;
   auto h = std::make_unique<ReadHandle>();
   if (auto failure = openHandle(path, compressedFile, *h)) return *failure;
   archive_entry* entry = nullptr;
