@@ -148,13 +148,6 @@ Result<std::vector<ArchiveEntry>> listArchive(const QString& path) {
   return entries;
 }
 
-bool isArchive(const QString& path) {
-  ReadHandle h;
-  archive_entry* entry = nullptr;
-  std::optional<Failure> failure;
-  return !openHandle(path, false, h) && nextEntry(h, 0, entry, failure);
-}
-
 // The file's start handed to libarchive in small blocks, with no way to seek: bidders and the
 // first header read what they need of it, and the end of the budget is the end of the file.
 bool startsAsArchive(const QString& path) {

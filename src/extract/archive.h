@@ -24,8 +24,6 @@ struct ArchiveEntry {
 // The entries of the archive at `path`, in the archive's order; fails when the file is
 // no archive libarchive reads, or cannot be read (naming the archive, or the member where it stopped).
 Result<std::vector<ArchiveEntry>> listArchive(const QString& path);
-// True when `path` is a regular file that libarchive reads as an archive.
-bool isArchive(const QString& path);
 // True when the start of the regular file at `path` (what the formats' signatures need, its
 // first 128 KiB at most) reads as a zip, LZH, tar (plain, gzip, bzip2, xz, zstd) or 7z
 // archive: cheap enough to ask of every file in a folder. A compressed tar counts when its
