@@ -229,9 +229,12 @@ TEST_F(H7Extract, HeldRunsAndSignals) {
     p.start(H7_BIN_DIR "/h7extract", map ? args + QStringList{"--boundaries", dir.file("m/boundaries.gpkg")} : args);
     for (int wait = 0; wait < 3000 && temporaries().isEmpty(); ++wait) QThread::msleep(10);
     ASSERT_EQ(temporaries().size(), 1) << signal;
-    QFile maps(QStringLiteral("/proc/%1/maps").arg(p.processId()));
-    ASSERT_TRUE(maps.open(QIODevice::ReadOnly));
-    EXPECT_EQ(maps.readAll().contains("libgdal"), map) << output.toStdString();
+    const auto gdalMapped = [&] {  // the module is loaded after the temporary is made: a map run is waited for
+      QFile maps(QStringLiteral("/proc/%1/maps").arg(p.processId()));
+      return maps.open(QIODevice::ReadOnly) && maps.readAll().contains("libgdal");
+    };
+    for (int wait = 0; map && wait < 3000 && !gdalMapped(); ++wait) QThread::msleep(10);
+    EXPECT_EQ(gdalMapped(), map) << output.toStdString();
     ::kill(pid_t(p.processId()), signal);
     ASSERT_TRUE(p.waitForFinished(60000));
     EXPECT_EQ(std::tuple(p.exitStatus(), p.exitCode()), std::tuple(QProcess::CrashExit, signal));
