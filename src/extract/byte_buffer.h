@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string_view>
@@ -35,15 +36,22 @@ class ByteBuffer {
   void append(std::string_view s) { append(s.data(), s.size()); }
 
  private:
+  struct Free {
+    void operator()(char* p) const { std::free(p); }
+  };
+  using Storage = std::unique_ptr<char[], Free>;
+  // `cap` bytes; large ones in huge pages where the system has them (byte_buffer.cpp).
+  static Storage allocate(std::size_t cap);
+
   void grow(std::size_t need) {
     const std::size_t cap = std::max(need, capacity_ ? capacity_ * 2 : 4096);
-    std::unique_ptr<char[]> bigger(new char[cap]);
+    Storage bigger = allocate(cap);
     if (size_) std::memcpy(bigger.get(), data_.get(), size_);
     data_ = std::move(bigger);
     capacity_ = cap;
   }
 
-  std::unique_ptr<char[]> data_;
+  Storage data_;
   std::size_t size_ = 0, capacity_ = 0;
 };
 
