@@ -86,7 +86,8 @@ TEST(KernelContract, AnyHighByteAtEachPosition) {
 TEST(KernelContract, FieldsReadOnlyTheLineAndFiftyBytesBefore) {
   const std::vector<std::string> fields = {"       123", "         0", "        -5", "          ", "         X",
                                            "      1.50", "  12345678", "1234567890", "      0012", "   1,2    ",
-                                           "     \"7\"  ", "        -0", "     1E+03"};
+                                           "     \"7\"  ", "        -0", "     1E+03", "   7\n  \r  ",
+                                           "\x82\xA0<\x0C\xAC\x8D\xFF\x02\x1A*"};  // bytes sharing low bits with , " LF CR
   const std::string before = std::string(25, ',') + std::string(25, '"');
   GuardedPage page;
   char out[4096];

@@ -77,10 +77,6 @@ bool anyHighByte(const char* p, std::size_t n) {
   return mask32(acc) != 0;
 }
 
-inline __m256i csvSpecial(__m256i v) {
-  return _mm256_or_si256(_mm256_or_si256(_mm256_cmpeq_epi8(v, _mm256_set1_epi8(',')), _mm256_cmpeq_epi8(v, _mm256_set1_epi8('"'))),
-                         _mm256_or_si256(_mm256_cmpeq_epi8(v, _mm256_set1_epi8('\n')), _mm256_cmpeq_epi8(v, _mm256_set1_epi8('\r'))));
-}
 
 // Three fields (30 bytes) read from two bytes in front of them, spread into three slots of
 // 11 bytes, a comma in front of each: bytes 0-31 of the 33; byte 32 is the last field byte.
@@ -96,22 +92,26 @@ alignas(16) constexpr char kComma1[16] = {','};
 inline __m256i table32(const void* p) { return _mm256_load_si256(static_cast<const __m256i*>(p)); }
 inline __m128i table16(const void* p) { return _mm_load_si128(static_cast<const __m128i*>(p)); }
 
+// The bytes that need quoting (comma, quotation mark, LF, CR), by a table look-up.
+inline __m256i csvSpecial(__m256i v, __m256i quoted) { return _mm256_cmpeq_epi8(_mm256_shuffle_epi8(quoted, v), v); }
+
 char* rawFields(char* out, const char* line, const FieldRun* runs, std::size_t runCount) {
   __m256i bad3 = _mm256_setzero_si256(), bad1 = _mm256_setzero_si256();
   const __m256i spread3 = table32(kSpread3), commas3 = table32(kCommas3);
   const __m128i spread1 = table16(kSpread1), comma1 = table16(kComma1);
+  const __m256i quoted = table32(kernels::kQuotedByLowBits.entry);
   for (const FieldRun* r = runs; r != runs + runCount; ++r) {
     const char* in = line + r->offset;
     std::size_t k = 0;
     for (; k + 3 <= r->count; k += 3, in += 3 * kWidth, out += 33) {
       const __m256i v = load32(in - 2);
-      bad3 = _mm256_or_si256(bad3, csvSpecial(v));
+      bad3 = _mm256_or_si256(bad3, csvSpecial(v, quoted));
       _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), _mm256_or_si256(_mm256_shuffle_epi8(v, spread3), commas3));
       out[32] = in[29];
     }
     for (; k < r->count; ++k, in += kWidth, out += kWidth + 1) {
       const __m128i v = load16(in - 6);
-      bad1 = _mm256_or_si256(bad1, csvSpecial(_mm256_zextsi128_si256(v)));
+      bad1 = _mm256_or_si256(bad1, csvSpecial(_mm256_zextsi128_si256(v), quoted));
       _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_or_si128(_mm_shuffle_epi8(v, spread1), comma1));
     }
   }

@@ -22,6 +22,21 @@ namespace {
 
 constexpr std::size_t kWidth = h7::kFieldWidth;
 
+// The bytes a raw value may not hold unquoted (comma, quotation mark, LF, CR) by their
+// low four bits, for a byte shuffle: no two share them, so a byte is one of them when it
+// equals the entry of its low four bits. Other entries differ from every byte with those
+// bits; a byte of 0x80 and above looks up 0 and never matches. One row of 16 per 128-bit lane.
+struct QuotedByLowBits {
+  alignas(64) char entry[64] = {};
+  constexpr QuotedByLowBits() {
+    for (int i = 0; i < 64; ++i) entry[i] = static_cast<char>(i % 16 == 15 ? 0 : 0xFF);
+    const char quoted[] = {',', '"', '\n', '\r'};
+    for (int lane = 0; lane < 64; lane += 16)
+      for (char c : quoted) entry[lane + (c & 15)] = c;
+  }
+};
+constexpr QuotedByLowBits kQuotedByLowBits;
+
 // The most common fields: blanks, then a whole number without leading zeros (or a lone
 // 0; not -0); all blanks, or blanks and one byte that is no digit (X, -), numerify to 0.
 // The field is taken as one 128-bit value: blanks counted and digits checked without a
