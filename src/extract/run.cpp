@@ -119,8 +119,10 @@ PipelineResult writeRecords(const RunInputs& in, const TabulationGroup& group, R
   // being handed on in pieces, which holds up its worker.
   const std::size_t chunkBytes = in.longForm ? std::max<std::size_t>(in.chunkBytes / 16, 1) : in.chunkBytes;
   // Room for a chunk's lines made at once: a buffer grown step by step copies itself and
-  // touches twice the memory. Whole records of raw values are assumed, and room for two
-  // more: the line that runs past the chunk's end, and the worst case a line asks for.
+  // touches twice the memory. Whole records are assumed, of raw values or of numerified
+  // ones half as long (they are shorter still in most data: a huge page for room they
+  // would not fill is memory lost), and room for two more: the line that runs past the
+  // chunk's end, and the worst case a line asks for.
   // The long form makes more than a piece of most chunks: room for a piece and a line,
   // whose pages are touched only as they are written; its pieces are smaller, since every
   // worker's waits with one.
@@ -128,7 +130,7 @@ PipelineResult writeRecords(const RunInputs& in, const TabulationGroup& group, R
   const std::size_t roomPerChunk =
       in.longForm ? pieceBytes + kLongLineRoom
                   : std::min(Chunk::kPieceBytes, (chunkBytes / layout.lastPosition + 2) *
-                                                     (layout.positions.size() * (kFieldWidth + 1) + 128));
+                                                     (layout.positions.size() * (kFieldWidth + 1) / (in.numerify ? 2 : 1) + 128));
   auto process = [&](Chunk& c) {
     c.pieceBytes = pieceBytes;
     c.out.room(roomPerChunk);
