@@ -121,8 +121,8 @@ PipelineResult writeRecords(const RunInputs& in, const TabulationGroup& group, R
   // Room for a chunk's lines made at once: a buffer grown step by step copies itself and
   // touches twice the memory. Whole records are assumed, of raw values or of numerified
   // ones half as long (they are shorter still in most data: a huge page for room they
-  // would not fill is memory lost), and room for two more: the line that runs past the
-  // chunk's end, and the worst case a line asks for.
+  // would not fill is memory lost), and two more: for the line that runs past the chunk's
+  // end, and for the room a line asks for beyond what it uses.
   // The long form makes more than a piece of most chunks: room for a piece and a line,
   // whose pages are touched only as they are written; its pieces are smaller, since every
   // worker's waits with one.

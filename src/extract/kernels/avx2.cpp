@@ -77,7 +77,6 @@ bool anyHighByte(const char* p, std::size_t n) {
   return mask32(acc) != 0;
 }
 
-
 // Three fields (30 bytes) read from two bytes in front of them, spread into three slots of
 // 11 bytes, a comma in front of each: bytes 0-31 of the 33; byte 32 is the last field byte.
 // (Tables as plain bytes: nothing runs at load time, where the processor may lack AVX2.)
@@ -93,7 +92,7 @@ inline __m256i table32(const void* p) { return _mm256_load_si256(static_cast<con
 inline __m128i table16(const void* p) { return _mm_load_si128(static_cast<const __m128i*>(p)); }
 
 // The bytes that need quoting (comma, quotation mark, LF, CR), by a table look-up.
-inline __m256i csvSpecial(__m256i v, __m256i quoted) { return _mm256_cmpeq_epi8(_mm256_shuffle_epi8(quoted, v), v); }
+inline __m256i needsQuotes(__m256i v, __m256i quoted) { return _mm256_cmpeq_epi8(_mm256_shuffle_epi8(quoted, v), v); }
 
 char* rawFields(char* out, const char* line, const FieldRun* runs, std::size_t runCount) {
   __m256i bad3 = _mm256_setzero_si256(), bad1 = _mm256_setzero_si256();
@@ -105,13 +104,13 @@ char* rawFields(char* out, const char* line, const FieldRun* runs, std::size_t r
     std::size_t k = 0;
     for (; k + 3 <= r->count; k += 3, in += 3 * kWidth, out += 33) {
       const __m256i v = load32(in - 2);
-      bad3 = _mm256_or_si256(bad3, csvSpecial(v, quoted));
+      bad3 = _mm256_or_si256(bad3, needsQuotes(v, quoted));
       _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), _mm256_or_si256(_mm256_shuffle_epi8(v, spread3), commas3));
       out[32] = in[29];
     }
     for (; k < r->count; ++k, in += kWidth, out += kWidth + 1) {
       const __m128i v = load16(in - 6);
-      bad1 = _mm256_or_si256(bad1, csvSpecial(_mm256_zextsi128_si256(v), quoted));
+      bad1 = _mm256_or_si256(bad1, needsQuotes(_mm256_zextsi128_si256(v), quoted));
       _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_or_si128(_mm_shuffle_epi8(v, spread1), comma1));
     }
   }
